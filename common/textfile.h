@@ -1,0 +1,28 @@
+#pragma once
+// Single-byte text files with CR LF line ends, as every file of the suite is written.
+// Readers accept CR LF, a lone CR and a lone LF; a last line without a line end counts,
+// a final line end adds no empty line. Bytes are kept as they are (Latin-1).
+
+#include <string>
+#include <vector>
+
+namespace common {
+
+enum class FileStatus { Ok, Missing, Unreadable };
+
+struct TextFile {
+    FileStatus status = FileStatus::Missing;
+    std::vector<std::string> lines;
+    bool ok() const { return status == FileStatus::Ok; }
+};
+
+std::vector<std::string> splitLines(const std::string& text);
+TextFile readTextFile(const std::string& path);
+bool fileExists(const std::string& path);
+
+// Writes each line followed by CR LF into a temporary file beside `path`, then renames it into
+// place, so a reader never sees half a file and a failed write leaves the old file intact.
+bool writeLinesAtomically(const std::string& path, const std::vector<std::string>& lines);
+bool writeTextAtomically(const std::string& path, const std::string& bytes);
+
+} // namespace common
