@@ -1,0 +1,64 @@
+#include "motiondesk/ui/qt_user_interface.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SeenBox {
+    QString title;
+    QString text;
+    QStringList buttons;
+};
+
+// Reads the box that is open at the next turn of the event loop, then presses the button whose
+// text is pressText.
+void answerNextBox(SeenBox& seen, const QString& pressText) {
+    QTimer::singleShot(0, [&seen, pressText] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        for (QAbstractButton* button : box->buttons()) {
+            seen.buttons << button->text().remove('&');
+            if (button->text().remove('&') == pressText) button->click();
+        }
+    });
+}
+
+TEST(QtUserInterface, MessageIsAPlainBoxWithOneOkButtonAndNoTitle) {
+    ui::QtUserInterface userInterface;
+    SeenBox seen;
+    answerNextBox(seen, "OK");
+    userInterface.showMessage("No Response!");
+
+    EXPECT_EQ(seen.text, "No Response!");
+    EXPECT_EQ(seen.title, "");
+    EXPECT_EQ(seen.buttons, QStringList{"OK"});
+}
+
+TEST(QtUserInterface, QuestionIsTrueOnlyForYes) {
+    ui::QtUserInterface userInterface;
+    SeenBox seen;
+    answerNextBox(seen, "Yes");
+    EXPECT_TRUE(userInterface.askYesNo("Are you sure you want to clear?"));
+    EXPECT_EQ(seen.buttons.size(), 2);
+
+    answerNextBox(seen, "No");
+    EXPECT_FALSE(userInterface.askYesNo("Are you sure you want to clear?"));
+}
+
+TEST(QtUserInterface, MessageTextKeepsLatin1Bytes) {
+    ui::QtUserInterface userInterface;
+    SeenBox seen;
+    answerNextBox(seen, "OK");
+    userInterface.showMessage("Temperatur 20\xb0");
+    EXPECT_EQ(seen.text, QString::fromUtf8("Temperatur 20\u00b0"));
+}
+
+} // namespace
