@@ -9,6 +9,7 @@
 #include "motiondesk/transport/serial_link.h"
 #include "motiondesk/transport/usb_library.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,8 +19,15 @@ class UserInterface;
 
 namespace transport {
 
+// Every USB transfer is one block of this size out and one in, whatever the command's length.
+inline constexpr int UsbBlockSize = 64;
+
+// A serial reply that keeps streaming without a carriage return is cut off at this length and
+// treated like a time-out; controller replies are a few dozen characters at most.
+inline constexpr std::size_t MaxSerialReplyLength = 1024;
+
 struct TransportPolicy {
-    // Failures are shown in message boxes; when false they go to LastErrorText only.
+    // Failures are shown in message boxes; every failure text also goes to LastErrorText.
     bool showMessages = true;
     // A reply has timed out after this many milliseconds of silence, counted afresh after every
     // character (101 empty 1 ms reads, or 301 for the loader).
@@ -34,6 +42,8 @@ struct TransportPolicy {
     bool closedLinkIsError = false;
     // A USB command over 64 characters leaves "Command string overflow!" in LastErrorText.
     bool reportOverflow = false;
+    // A successful OpenSerialPort also marks the link open.
+    bool openSetsLinkOpen = false;
 
     static TransportPolicy motiondesk();
     static TransportPolicy window();   // a window's own copy: same rules, its own port
@@ -44,7 +54,8 @@ struct TransportPolicy {
 class CommandTransport {
 public:
     // state is the connection state this transport reads and clears (the shared one, or a
-    // window's own copy). ui may be null when the policy shows no messages.
+    // window's own copy). ui may be null when the policy shows no messages. serial and usb may
+    // be null when that link is not used.
     CommandTransport(ConnectionState& state, TransportPolicy policy, SerialLink* serial,
                      UsbLibrary* usb, ui::UserInterface* ui, Clock& clock);
 
@@ -52,22 +63,34 @@ public:
     // reply untouched); -1 failure.
     int16_t SendCommand(const std::string& command, std::string& reply);
 
-    // Serial-port control management with the shared settings.
-    bool OpenSerialPort();    // settings BaudRate + ",N,8,1", port SerialPort
-    void CloseSerialPort();   // only while LinkOpen and LinkType is serial
-    void ReopenSerialPort();  // only while LinkOpen and LinkType is serial
+    // Applies BaudRate + ",N,8,1" and opens port SerialPort. False when the port cannot be
+    // opened, with the reason in LastErrorText. Only the loader's policy sets LinkOpen here.
+    bool OpenSerialPort();
+    // Only while LinkOpen and LinkType is serial: closes the port if it is open.
+    void CloseSerialPort();
+    // Only while LinkOpen and LinkType is serial: reopens the port with the settings it had if
+    // it is closed. False when that fails (reason in LastErrorText); the next exchange then
+    // reports the closed port.
+    bool ReopenSerialPort();
 
     void setSerialLink(SerialLink* serial) { serial_ = serial; }
     SerialLink* serialLink() const { return serial_; }
+    void setUsbLibrary(UsbLibrary* usb) { usb_ = usb; }
+    UsbLibrary* usbLibrary() const { return usb_; }
     ConnectionState& state() { return state_; }
     const TransportPolicy& policy() const { return policy_; }
 
+    // The text of the most recent failure (the loader writes it into its result file).
     std::string LastErrorText;
 
 private:
     int16_t sendUsb(const std::string& command, std::string& reply);
     int16_t sendSerial(const std::string& command, std::string& reply);
+    void waitBeforeReading(const std::string& command);
+    int16_t timedOut(const std::string& command);
+    int16_t runtimeError(const std::string& description);
     void fail(const std::string& text);
+    bool serialLinkInUse() const;
 
     ConnectionState& state_;
     TransportPolicy policy_;
@@ -79,7 +102,7 @@ private:
 
 // "#" + two-character ID + text becomes text; anything else is returned unchanged.
 std::string CleanReply(const std::string& reply);
-// Characters from index 0 while the byte is not 0 and the index is below 256.
+// Characters from index 0 while the byte is not 0 and the index is below 256 (and size).
 std::string BytesToText(const uint8_t* bytes, size_t size);
 
 } // namespace transport

@@ -1,0 +1,181 @@
+#include "motiondesk/transport/serial_port_link.h"
+
+#include "motiondesk/transport/serial_settings.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QSerialPort>
+
+namespace transport {
+
+namespace {
+
+QSerialPort::Parity toQt(SerialSettings::Parity parity) {
+    switch (parity) {
+    case SerialSettings::Parity::Even:
+        return QSerialPort::EvenParity;
+    case SerialSettings::Parity::Odd:
+        return QSerialPort::OddParity;
+    case SerialSettings::Parity::Mark:
+        return QSerialPort::MarkParity;
+    case SerialSettings::Parity::Space:
+        return QSerialPort::SpaceParity;
+    case SerialSettings::Parity::None:
+        break;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits toQt(SerialSettings::StopBits stopBits) {
+    switch (stopBits) {
+    case SerialSettings::StopBits::OneAndHalf:
+        return QSerialPort::OneAndHalfStop;
+    case SerialSettings::StopBits::Two:
+        return QSerialPort::TwoStop;
+    case SerialSettings::StopBits::One:
+        break;
+    }
+    return QSerialPort::OneStop;
+}
+
+// Generous: the wire time of the bytes at the port's rate plus a second of slack.
+int writeTimeoutMs(std::size_t byteCount, int baudRate) {
+    const int wireMs = baudRate > 0 ? static_cast<int>(byteCount * 10 * 1000 / baudRate) : 0;
+    return wireMs + 1000;
+}
+
+} // namespace
+
+std::string serialPortPath(int portNumber, const std::string& exeFolder) {
+    if (portNumber < 1) return {};
+    const std::string linked = exeFolder + "/ports/COM" + std::to_string(portNumber);
+    if (QFileInfo::exists(QString::fromStdString(linked))) return linked;
+    return "/dev/ttyS" + std::to_string(portNumber - 1);
+}
+
+SerialPortLink::SerialPortLink(std::string exeFolder)
+    : exeFolder_(std::move(exeFolder)), port_(std::make_unique<QSerialPort>()) {}
+
+SerialPortLink::~SerialPortLink() = default;
+
+bool SerialPortLink::open(int portNumber, const std::string& settings) {
+    close();
+    portNumber_ = portNumber;
+    settings_ = settings;
+    return openPath();
+}
+
+bool SerialPortLink::reopen() {
+    if (isOpen()) return true;
+    if (settings_.empty()) {
+        errorText_ = "The serial port has never been opened.";
+        return false;
+    }
+    return openPath();
+}
+
+bool SerialPortLink::openPath() {
+    const auto settings = parseSerialSettings(settings_);
+    if (!settings) {
+        errorText_ = "Invalid port settings \"" + settings_ + "\".";
+        return false;
+    }
+    devicePath_ = serialPortPath(portNumber_, exeFolder_);
+    if (devicePath_.empty()) {
+        errorText_ = "Invalid port number " + std::to_string(portNumber_) + ".";
+        return false;
+    }
+    port_->setPortName(QString::fromStdString(devicePath_));
+    port_->setBaudRate(settings->baudRate);
+    port_->setParity(toQt(settings->parity));
+    port_->setDataBits(static_cast<QSerialPort::DataBits>(settings->dataBits));
+    port_->setStopBits(toQt(settings->stopBits));
+    port_->setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_->open(QIODevice::ReadWrite)) {
+        errorText_ = "Cannot open COM" + std::to_string(portNumber_) + " (" + devicePath_ +
+                     "): " + port_->errorString().toStdString();
+        return false;
+    }
+    // A pseudo-terminal has no DTR line; that is no reason to refuse the port.
+    port_->setDataTerminalReady(false);
+    port_->clearError();
+    return true;
+}
+
+void SerialPortLink::close() {
+    if (port_->isOpen()) port_->close();
+}
+
+bool SerialPortLink::isOpen() const {
+    return port_->isOpen();
+}
+
+bool SerialPortLink::write(const std::string& bytes) {
+    if (!port_->isOpen()) {
+        errorText_ = "The serial port is not open.";
+        return false;
+    }
+    port_->clearError();
+    if (port_->write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) {
+        errorText_ = describeRuntimeError();
+        return false;
+    }
+    // Nothing runs an event loop during an exchange, so the bytes are pushed out here.
+    QDeadlineTimer deadline(writeTimeoutMs(bytes.size(), port_->baudRate()));
+    while (port_->bytesToWrite() > 0) {
+        const bool progressed = port_->waitForBytesWritten(deadline.remainingTime());
+        const auto error = port_->error();
+        if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError) {
+            errorText_ = describeRuntimeError();
+            return false;
+        }
+        if (!progressed && deadline.hasExpired()) {
+            errorText_ = "Writing to the serial port timed out.";
+            return false;
+        }
+    }
+    return true;
+}
+
+SerialReadResult SerialPortLink::readChar(int silenceMs) {
+    if (!port_->isOpen()) {
+        errorText_ = "The serial port is not open.";
+        return {SerialReadResult::Error, 0};
+    }
+    QDeadlineTimer deadline(silenceMs);
+    while (port_->bytesAvailable() == 0) {
+        port_->clearError();
+        const bool ready = port_->waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        const auto error = port_->error();
+        if (!ready && error != QSerialPort::NoError && error != QSerialPort::TimeoutError) {
+            errorText_ = describeRuntimeError();
+            return {SerialReadResult::Error, 0};
+        }
+        if (port_->bytesAvailable() == 0 && deadline.hasExpired())
+            return {SerialReadResult::Silence, 0};
+    }
+    char ch = 0;
+    port_->getChar(&ch);
+    return {SerialReadResult::Char, ch};
+}
+
+std::string SerialPortLink::errorText() const {
+    return errorText_;
+}
+
+// The platform's own text for a failed read is often a stale errno; say what happened first.
+std::string SerialPortLink::describeRuntimeError() const {
+    const std::string detail = port_->errorString().toStdString();
+    switch (port_->error()) {
+    case QSerialPort::ResourceError:
+        return "The serial port is no longer available (" + detail + ").";
+    case QSerialPort::ReadError:
+        return "Reading from the serial port failed (" + detail + ").";
+    case QSerialPort::WriteError:
+        return "Writing to the serial port failed (" + detail + ").";
+    default:
+        return detail;
+    }
+}
+
+} // namespace transport
