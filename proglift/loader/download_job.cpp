@@ -1,0 +1,121 @@
+#include "proglift/loader/download_job.h"
+
+#include "proglift/loader/compiled_file.h"
+#include "proglift/loader/controller_models.h"
+
+namespace proglift {
+
+void DownloadJob::start() {
+    display_.showPhase("Downloading new code...");
+}
+
+bool DownloadJob::writeResult() const {
+    return writeDownloadResult(folder_, outcome_);
+}
+
+void DownloadJob::step() {
+    if (setup_.ClearOnly) {
+        if (ClearStep == 1)
+            startClear();
+        else if (ClearStep == 2)
+            clearAllSlots();
+        else
+            finishQueue();
+        return;
+    }
+    if (downloadStep == 1)
+        loadAndSendProgram();
+    else if (downloadStep == 2)
+        clearRestOfPage();
+    else
+        finishQueue();
+}
+
+bool DownloadJob::writeSlot(int32_t slot, const std::string& line, int32_t queueIndex) {
+    const std::string command = "SA" + std::to_string(slot) + "=" + line;
+    if (overEthernet()) {
+        queue_.QueueEthernetCommand(command, DownloadWrite, queueIndex);
+        return true;
+    }
+    std::string reply;
+    return exchange(command, reply);
+}
+
+// Everything that can refuse the download is checked before the first command goes out.
+bool DownloadJob::prepareDownload() {
+    if (!checkLineLimit()) return false;
+    const auto pageSize = PageSize(setup_.ModelCode);
+    if (!pageSize) {
+        fail("Unknown controller model \"" + setup_.ModelCode + "\"!");
+        return false;
+    }
+    auto program = LoadDownloadFile(folder_, setup_.ProgramFileName);
+    if (!program.ok) {
+        fail(program.errorText);
+        return false;
+    }
+    downloadlist = std::move(program.lines);
+    totalLine = static_cast<int32_t>(downloadlist.size());
+    if (*setup_.LineLimit < totalLine) {
+        fail("Controller can only support up to " + std::to_string(*setup_.LineLimit) +
+             " lines of compiled code.");
+        return false;
+    }
+    LastPageLine = proglift::LastPageLine(totalLine, *setup_.LineLimit, *pageSize);
+    return true;
+}
+
+void DownloadJob::loadAndSendProgram() {
+    if (!prepareDownload()) return;
+    setProgressMaximum(LastPageLine + 1);
+    flash_index = 0;
+    for (int32_t j = 0; j < totalLine; ++j) {
+        if (!writeSlot(j, downloadlist[j], flash_index + 1)) return;
+        ++flash_index;
+        if (!overEthernet()) setProgressValue(flash_index);
+    }
+    if (overEthernet()) queue_.StartEthernetQueue(flash_index + 1);
+    downloadStep = 2;
+}
+
+void DownloadJob::clearRestOfPage() {
+    if (overEthernet() && pumpQueue()) return;
+    display_.showPhase("Clearing current page...");
+    for (int32_t i = flash_index; i <= LastPageLine; ++i) {
+        if (!writeSlot(i, "", i - totalLine + 1)) return;
+        if (!overEthernet()) setProgressValue(i);
+        ++flash_index;
+    }
+    if (!overEthernet()) {
+        succeed();
+        return;
+    }
+    queue_.StartEthernetQueue(LastPageLine - totalLine + 2);
+    downloadStep = 3;
+}
+
+void DownloadJob::finishQueue() {
+    if (overEthernet() && pumpQueue()) return;
+    succeed();
+}
+
+void DownloadJob::startClear() {
+    if (!checkLineLimit()) return;
+    display_.showPhase("Erasing flash memory...");
+    LastPageLine = *setup_.LineLimit - 1;
+    setProgressMaximum(*setup_.LineLimit);
+    flash_index = 0;
+    ClearStep = 2;
+}
+
+void DownloadJob::clearAllSlots() {
+    for (int32_t b = 0; b <= LastPageLine; ++b) {
+        if (!writeSlot(b, "", flash_index + 1)) return;
+        if (!overEthernet()) setProgressValue(flash_index + 1);
+        ++flash_index;
+    }
+    if (overEthernet()) queue_.StartEthernetQueue(flash_index + 1);
+    ClearStep = 3;
+}
+
+} // namespace proglift

@@ -1,0 +1,38 @@
+#pragma once
+// Download: the compiled program into slots 0 .. n-1, then the rest of the page it ends in
+// emptied. Clear: every slot emptied. Both report through DownloadOut.txt.
+
+#include "proglift/loader/loader_job.h"
+
+#include <vector>
+
+namespace proglift {
+
+class DownloadJob final : public LoaderJob {
+public:
+    using LoaderJob::LoaderJob;
+
+    void start() override;
+    bool writeResult() const override;
+
+private:
+    void step() override;
+
+    void loadAndSendProgram();
+    void clearRestOfPage();
+    void finishQueue();
+    void startClear();
+    void clearAllSlots();
+    bool prepareDownload();
+    // Sends, or queues over TCP, "SA<slot>=<line>"; false once the job has failed.
+    bool writeSlot(int32_t slot, const std::string& line, int32_t queueIndex);
+
+    int32_t downloadStep = 1;
+    int32_t ClearStep = 1;
+    int32_t totalLine = 0;
+    int32_t flash_index = 0;
+    int32_t LastPageLine = -1;
+    std::vector<std::string> downloadlist;
+};
+
+} // namespace proglift

@@ -1,0 +1,39 @@
+#pragma once
+// The loader's job as Motiondesk hands it over: proglift_setup.txt, lines of the form
+// key, one separator character, value. Lines are matched by key, so any order works.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace proglift {
+
+enum LoaderOperationKind : int16_t { NoOperation = 0, DownloadOrClear = 1, Upload = 2 };
+
+struct LoaderSetup {
+    // Number of program slots; nullopt until a LIN line holds a positive whole number.
+    std::optional<int32_t> LineLimit;
+    std::string LineLimitText; // the LIN value as written, for the failure text
+    int16_t SerialPort = 0;    // serial port number, or the TCP port
+    std::string BaudRate;
+    std::string DeviceName;
+    int16_t LoaderOperation = NoOperation;
+    bool ClearOnly = false;
+    int16_t LinkType = 0; // transport::LinkKind, 0 when none was named
+    std::string EthernetAddress;
+    std::string ProgramFileName;
+    std::string ModelCode;
+};
+
+inline constexpr const char* LoaderSetupFileName = "proglift_setup.txt";
+
+// Applies the lines in order; a later line with the same key wins, unknown keys and values that
+// are not understood leave the value as it was.
+LoaderSetup ParseLoaderSetup(const std::vector<std::string>& lines);
+
+// Reads folder/proglift_setup.txt; a missing or unreadable file gives the defaults
+// (LoaderOperation 0: nothing to do).
+LoaderSetup ReadLoaderSetup(const std::string& folder);
+
+} // namespace proglift

@@ -1,0 +1,43 @@
+#include "proglift/windows/loader_program.h"
+
+#include "proglift/loader/loader_job.h"
+#include "proglift/windows/job_window.h"
+
+#include <cstdio>
+
+namespace proglift {
+
+namespace {
+
+const char* cancelledText(const LoaderSetup& setup) {
+    return setup.LoaderOperation == Upload ? "Upload cancelled!" : "Download cancelled!";
+}
+
+} // namespace
+
+int runLoader(const std::string& folder, LinkFactory factory) {
+    const LoaderSetup setup = ReadLoaderSetup(folder);
+    if (setup.LoaderOperation == NoOperation) return LoaderNothingToDo;
+
+    JobWindow window(setup.LoaderOperation == Upload ? JobWindow::Kind::Upload
+                                                     : JobWindow::Kind::Download);
+    LoaderLinks links(std::move(factory));
+    const auto linkFailure = links.open(setup);
+    auto job = makeLoaderJob(setup, folder, links.jobLinks(), window);
+    job->start();
+    if (linkFailure) {
+        job->fail(*linkFailure);
+    } else {
+        window.show();
+        // A window closed before the job's end leaves no earlier result standing for this run.
+        if (!window.runJob(*job)) job->fail(cancelledText(setup));
+    }
+    links.close();
+    if (!job->writeResult()) {
+        std::fprintf(stderr, "proglift: could not write the result file in %s\n", folder.c_str());
+        return LoaderFailed;
+    }
+    return job->outcome().success ? LoaderSucceeded : LoaderFailed;
+}
+
+} // namespace proglift
