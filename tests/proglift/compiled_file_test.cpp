@@ -1,0 +1,66 @@
+#include "proglift/loader/compiled_file.h"
+
+#include "scratch_folder.h"
+
+#include <gtest/gtest.h>
+
+using namespace proglift;
+using proglift_testing::crlfLines;
+using proglift_testing::ScratchFolder;
+using Lines = std::vector<std::string>;
+
+TEST(CompiledFile, ClosingEmptyLineIsNotAProgramLine) {
+    ScratchFolder folder;
+    folder.write("CompileOut.txt", crlfLines({"VR1", "CV1", "", "XX", ""}));
+    const auto program = LoadDownloadFile(folder.str(), "CompileOut.txt");
+    ASSERT_TRUE(program.ok) << program.errorText;
+    EXPECT_EQ(program.lines, (Lines{"VR1", "CV1", "", "XX"}));
+}
+
+TEST(CompiledFile, FileWithoutClosingEmptyLineKeepsItsLastLine) {
+    ScratchFolder folder;
+    folder.write("a.txt", "VR1\r\nXX\r\n");
+    EXPECT_EQ(LoadDownloadFile(folder.str(), "a.txt").lines, (Lines{"VR1", "XX"}));
+    folder.write("b.txt", "VR1\nXX");
+    EXPECT_EQ(LoadDownloadFile(folder.str(), "b.txt").lines, (Lines{"VR1", "XX"}));
+}
+
+TEST(CompiledFile, OnlyTheClosingLineMeansAnEmptyProgram) {
+    ScratchFolder folder;
+    folder.write("CompileOut.txt", "\r\n");
+    const auto program = LoadDownloadFile(folder.str(), "CompileOut.txt");
+    EXPECT_TRUE(program.ok);
+    EXPECT_TRUE(program.lines.empty());
+}
+
+TEST(CompiledFile, MissingOrEmptyFileIsRefusedWithItsPath) {
+    ScratchFolder folder;
+    const std::string path = folder.str() + "/CompileOut.txt";
+    auto program = LoadDownloadFile(folder.str(), "CompileOut.txt");
+    EXPECT_FALSE(program.ok);
+    EXPECT_EQ(program.errorText, "File " + path + " does not exist!");
+
+    folder.write("CompileOut.txt", "");
+    program = LoadDownloadFile(folder.str(), "CompileOut.txt");
+    EXPECT_FALSE(program.ok);
+    EXPECT_EQ(program.errorText, "File " + path + " is empty!");
+}
+
+TEST(CompiledFile, CarriageReturnOrNulInsideALineIsRefused) {
+    ScratchFolder folder;
+    folder.write("cr.txt", "VR1\r\nCV\r1\r\nXX\r\n\r\n");
+    auto program = LoadDownloadFile(folder.str(), "cr.txt");
+    EXPECT_FALSE(program.ok);
+    EXPECT_EQ(program.errorText, "Invalid character (CR or NUL) in the compiled line for slot 1!");
+
+    folder.write("nul.txt", std::string("VR1\r\nCV1\r\nX\0X\r\n\r\n", 17));
+    program = LoadDownloadFile(folder.str(), "nul.txt");
+    EXPECT_FALSE(program.ok);
+    EXPECT_EQ(program.errorText, "Invalid character (CR or NUL) in the compiled line for slot 2!");
+}
+
+TEST(CompiledFile, BytesAboveAsciiPassUnchanged) {
+    ScratchFolder folder;
+    folder.write("CompileOut.txt", "&84$1\xE9\r\n\r\n");
+    EXPECT_EQ(LoadDownloadFile(folder.str(), "CompileOut.txt").lines, (Lines{"&84$1\xE9"}));
+}

@@ -1,0 +1,90 @@
+#include "proglift/loader/loader_setup.h"
+
+#include "scratch_folder.h"
+
+#include <gtest/gtest.h>
+
+using namespace proglift;
+using proglift_testing::crlfLines;
+using proglift_testing::ScratchFolder;
+
+namespace {
+
+struct WrittenOrder {
+    const char* job;
+    std::vector<std::string> lines;
+};
+
+} // namespace
+
+TEST(LoaderSetup, EveryOrderMotiondeskWritesGivesTheSameJob) {
+    const std::vector<WrittenOrder> orders = {
+        {"clear",
+         {"LIN:1785", "COM:SERIAL", "DEV:07", "POR:3", "BAU:38400", "OPE:CLEAR",
+          "FIL:CompileOut.txt", "MOD:KT-210"}},
+        {"upload",
+         {"LIN:1785", "COM:SERIAL", "DEV:07", "POR:3", "BAU:38400", "OPE:UPLOAD",
+          "FIL:CompileOut.txt", "MOD:KT-210"}},
+        {"download",
+         {"LIN:1785", "COM:SERIAL", "POR:3", "BAU:38400", "DEV:07", "OPE:DOWNLOAD",
+          "FIL:CompileOut.txt", "MOD:KT-210"}},
+    };
+    for (const auto& order : orders) {
+        SCOPED_TRACE(order.job);
+        const LoaderSetup setup = ParseLoaderSetup(order.lines);
+        EXPECT_EQ(setup.LineLimit, 1785);
+        EXPECT_EQ(setup.LinkType, 2);
+        EXPECT_EQ(setup.DeviceName, "07");
+        EXPECT_EQ(setup.SerialPort, 3);
+        EXPECT_EQ(setup.BaudRate, "38400");
+        EXPECT_EQ(setup.ProgramFileName, "CompileOut.txt");
+        EXPECT_EQ(setup.ModelCode, "KT-210");
+    }
+    EXPECT_EQ(ParseLoaderSetup(orders[0].lines).LoaderOperation, DownloadOrClear);
+    EXPECT_TRUE(ParseLoaderSetup(orders[0].lines).ClearOnly);
+    EXPECT_EQ(ParseLoaderSetup(orders[1].lines).LoaderOperation, Upload);
+    EXPECT_EQ(ParseLoaderSetup(orders[2].lines).LoaderOperation, DownloadOrClear);
+    EXPECT_FALSE(ParseLoaderSetup(orders[2].lines).ClearOnly);
+}
+
+TEST(LoaderSetup, ReadsTheFileFromTheGivenFolder) {
+    ScratchFolder folder;
+    folder.write("proglift_setup.txt",
+                 crlfLines({"LIN:85", "COM:ETHERNET", "IPA:10.0.0.7", "POR:5000", "OPE:UPLOAD"}));
+    const LoaderSetup setup = ReadLoaderSetup(folder.str());
+    EXPECT_EQ(setup.LinkType, 3);
+    EXPECT_EQ(setup.EthernetAddress, "10.0.0.7");
+    EXPECT_EQ(setup.SerialPort, 5000);
+    EXPECT_EQ(setup.LineLimit, 85);
+    EXPECT_EQ(setup.LoaderOperation, Upload);
+}
+
+TEST(LoaderSetup, NoFileOrNoValidOperationMeansNothingToDo) {
+    ScratchFolder folder;
+    EXPECT_EQ(ReadLoaderSetup(folder.str()).LoaderOperation, NoOperation);
+    // Values are compared exactly: a lower-case job is not a job.
+    EXPECT_EQ(ParseLoaderSetup({"OPE:download", "COM:SERIAL"}).LoaderOperation, NoOperation);
+    EXPECT_EQ(ParseLoaderSetup({"ope:DOWNLOAD"}).LoaderOperation, NoOperation);
+    // An unknown value leaves an earlier valid one standing.
+    EXPECT_EQ(ParseLoaderSetup({"OPE:UPLOAD", "OPE:FLASH"}).LoaderOperation, Upload);
+}
+
+TEST(LoaderSetup, FourthCharacterIsSkippedWhateverItIsAndLaterLinesWin) {
+    const LoaderSetup setup =
+        ParseLoaderSetup({"MOD=QB-450", "DEV:01", "", "DEV 02", "COMXUSB", "LIN", "BAU:"});
+    EXPECT_EQ(setup.ModelCode, "QB-450");
+    EXPECT_EQ(setup.DeviceName, "02");
+    EXPECT_EQ(setup.LinkType, 1);
+    EXPECT_EQ(setup.BaudRate, "");
+    EXPECT_FALSE(setup.LineLimit.has_value());
+}
+
+TEST(LoaderSetup, LineLimitMustBeAPositiveWholeNumber) {
+    for (const char* text : {"abc", "0", "-5", "", "17x", "99999999999"}) {
+        SCOPED_TRACE(text);
+        const LoaderSetup setup = ParseLoaderSetup({std::string("LIN:") + text});
+        EXPECT_FALSE(setup.LineLimit.has_value());
+        EXPECT_EQ(setup.LineLimitText, text);
+    }
+    EXPECT_EQ(ParseLoaderSetup({"LIN: 1785 "}).LineLimit, 1785);
+}
