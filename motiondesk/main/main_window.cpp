@@ -1,45 +1,240 @@
 #include "motiondesk/main/main_window.h"
 
-#include <QCloseEvent>
+#include "motiondesk/main/command_channel.h"
+#include "motiondesk/main/main_panel.h"
+#include "motiondesk/main/main_window_layout.h"
+#include "motiondesk/main/motion_control.h"
+#include "motiondesk/main/startup.h"
+#include "motiondesk/main/status_poll.h"
+#include "motiondesk/transport/command_transport.h"
+#include "motiondesk/transport/serial_link.h"
+#include "motiondesk/ui/lamp.h"
+#include "motiondesk/ui/user_interface.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <exception>
 
 namespace mainwindow {
 
+namespace {
+
+QString toQt(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string fromQt(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+// Controls that need a firmware of 230 or later.
+constexpr const char* kFirmware230Controls[] = {"Decel", "Command30", "HLM",
+                                                "HLP",   "Command26", "Command27"};
+
+} // namespace
+
 class MainWindowPrivate {
 public:
-    explicit MainWindowPrivate(const MainWindowContext& context) : context(context) {}
+    MainWindowPrivate(MainWindow* window, const MainWindowContext& context)
+        : window(window), context(context), channel(context.transport, context.ui),
+          motion(channel, panel), poll(channel, panel, motion),
+          startup(context.transport, channel, panel, context.program, poll, motion) {}
+
+    template <typename Widget> Widget* control(const char* name) const {
+        return window->findChild<Widget*>(QString::fromLatin1(name));
+    }
+
+    void readInputs();
+    void showPanel();
+    void load();
+    void applyFirmwareGates();
+    void connectControls();
+    void connectButton(const char* name, std::function<void()> action);
+    // Runs one handler or tick: never two at once, never an exception out of it.
+    void act(const std::function<void()>& action);
+    void about();
+    void release();
+
+    MainWindow* window;
     MainWindowContext context;
+    MainPanel panel;
+    CommandChannel channel;
+    MotionControl motion;
+    StatusPoll poll;
+    Startup startup;
+    std::unique_ptr<transport::SerialLink> MSComm1;
+    MainWindowFrames frames;
+    QTimer* Timer1 = nullptr;
+    bool busy = false;
+    bool released = false;
 };
 
+void MainWindowPrivate::readInputs() {
+    for (const auto& entry : kPanelFields)
+        if (auto* edit = control<QLineEdit>(entry.name)) panel.*entry.member = fromQt(edit->text());
+    for (const auto& entry : kPanelLists)
+        if (auto* combo = control<QComboBox>(entry.name))
+            panel.*entry.member = fromQt(combo->currentText());
+    for (const auto& entry : kPanelChecks)
+        if (auto* box = control<QCheckBox>(entry.name)) panel.*entry.member = box->isChecked();
+}
+
+void MainWindowPrivate::showPanel() {
+    for (const auto& entry : kPanelTexts)
+        if (auto* label = control<QLabel>(entry.name)) label->setText(toQt(panel.*entry.member));
+    for (const auto& entry : kPanelLamps)
+        if (auto* lamp = control<ui::Lamp>(entry.name)) lamp->setLit(panel.*entry.member);
+    // Fields are only written when they differ, so typing is not disturbed by the poll.
+    for (const auto& entry : kPanelFields) {
+        auto* edit = control<QLineEdit>(entry.name);
+        if (edit && fromQt(edit->text()) != panel.*entry.member)
+            edit->setText(toQt(panel.*entry.member));
+    }
+    for (const auto& entry : kPanelLists)
+        if (auto* combo = control<QComboBox>(entry.name))
+            combo->setCurrentText(toQt(panel.*entry.member));
+    for (const auto& entry : kPanelChecks)
+        if (auto* box = control<QCheckBox>(entry.name)) box->setChecked(panel.*entry.member);
+}
+
+void MainWindowPrivate::act(const std::function<void()>& action) {
+    if (busy) return;
+    busy = true;
+    readInputs();
+    try {
+        action();
+    } catch (const std::exception& error) {
+        channel.tell(error.what());
+    } catch (...) {
+        channel.tell(kCommunicationError);
+    }
+    showPanel();
+    busy = false;
+}
+
+void MainWindowPrivate::load() {
+    if (context.state.LinkType == transport::LinkSerial && context.makeSerialLink)
+        MSComm1 = context.makeSerialLink();
+    bool pollRuns = false;
+    act([&] { pollRuns = startup.load(MSComm1.get()); });
+    if (channel.linkOpen()) applyFirmwareGates();
+    if (pollRuns) Timer1->start();
+}
+
+void MainWindowPrivate::applyFirmwareGates() {
+    const int firmware = context.program.FirmwareVersion;
+    if (!hasDecelerationFeatures(firmware))
+        for (const char* name : kFirmware230Controls)
+            if (auto* widget = control<QWidget>(name)) widget->setEnabled(false);
+    if (!hasMultiThread(firmware))
+        if (auto* widget = control<QWidget>("Command23")) widget->setEnabled(false);
+}
+
+void MainWindowPrivate::connectButton(const char* name, std::function<void()> action) {
+    auto* button = control<QAbstractButton>(name);
+    if (!button) return;
+    QObject::connect(button, &QAbstractButton::clicked, window,
+                     [this, action = std::move(action)] { act(action); });
+}
+
+void MainWindowPrivate::connectControls() {
+    for (const MoveButton& move : kMoveButtons) {
+        const std::string command = move.command;
+        connectButton(move.control, [this, command] { motion.moveButton(command); });
+    }
+    connectButton("Command5", [this] { motion.moveToPosition(); });
+    connectButton("Command3", [this] { motion.datum(); });
+    connectButton("Command2", [this] { motion.setAbsoluteMode(); });
+    connectButton("Command1", [this] { motion.setIncrementalMode(); });
+    connectButton("clear", [this] { motion.clearStatus(); });
+    connectButton("ResetPos", [this] { motion.resetPosition(); });
+    connectButton("Re", [this] { motion.resetEncoder(); });
+    connectButton("Command29", [this] { motion.setPosition(); });
+    connectButton("Command28", [this] { motion.setEncoder(); });
+    connectButton("Command30", [this] { motion.triggerPosition(); });
+    connectButton("Command9", [this] { motion.setSpeedMode(); });
+    connectButton("Command10", [this] { motion.setAccelAndSpeed(); });
+    connectButton("Command11", [this] { motion.setSCurve(true); });
+    connectButton("Command12", [this] { motion.setSCurve(false); });
+    connectButton("d1", [this] { motion.outputLampClicked(1); });
+    connectButton("d2", [this] { motion.outputLampClicked(2); });
+    connectButton("Command4", [this] { poll.DemoMode = true; });
+    connectButton("Command7", [this] { poll.DemoMode = false; });
+    connectButton("Help", [this] { about(); });
+    // Check boxes: the click has already changed the box, and act() copies it into the panel.
+    connectButton("EnableStat", [this] { motion.driverEnableClicked(); });
+    connectButton("DIOenable", [this] { motion.dioEnableClicked(); });
+    connectButton("EnableLatch", [this] { motion.latchEnableClicked(startup.Loading); });
+    connectButton("SyncEnableX", [this] { motion.syncOutputClicked(startup.Loading); });
+    if (auto* close = control<QAbstractButton>("CloseButton"))
+        QObject::connect(close, &QAbstractButton::clicked, window, &QDialog::reject);
+    QObject::connect(Timer1, &QTimer::timeout, window, [this] { act([this] { poll.tick(); }); });
+}
+
+void MainWindowPrivate::about() {
+    if (!channel.linkOpen()) return;
+    channel.tell(aboutText(context.program.GuiVersion, context.program.FirmwareVersion));
+}
+
+void MainWindowPrivate::release() {
+    if (released) return;
+    released = true;
+    Timer1->stop();
+    startup.close(context.usb, MSComm1.get());
+}
+
 MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
-    : QDialog(parent), d_(std::make_unique<MainWindowPrivate>(context)) {
+    : QDialog(parent), d_(std::make_unique<MainWindowPrivate>(this, context)) {
     setObjectName("frmMain");
     setWindowTitle("LMC-7 Program");
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    d_->frames = buildMainWindowLayout(this);
+    d_->Timer1 = new QTimer(this);
+    d_->Timer1->setObjectName("Timer1");
+    d_->Timer1->setInterval(10);
+    d_->connectControls();
+    d_->showPanel();
+    d_->load();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    d_->release();
+}
 
-void MainWindow::pollTick() {}
+void MainWindow::pollTick() {
+    d_->act([this] { d_->poll.tick(); });
+}
+
 bool MainWindow::pollPaused() const {
-    return false;
+    return d_->poll.PollPaused;
 }
-void MainWindow::setPollPaused(bool) {}
+void MainWindow::setPollPaused(bool paused) {
+    d_->poll.PollPaused = paused;
+}
 int MainWindow::statusPhase() const {
-    return 1;
+    return d_->poll.StatusPhase;
 }
 bool MainWindow::loading() const {
-    return false;
+    return d_->startup.Loading;
 }
 bool MainWindow::demoMode() const {
-    return false;
+    return d_->poll.DemoMode;
 }
 int MainWindow::demoStep() const {
-    return 1;
+    return d_->poll.DemoStep;
+}
+QGroupBox* MainWindow::programControlFrame() const {
+    return d_->frames.programControl;
 }
 
-void MainWindow::closeEvent(QCloseEvent* event) {
-    QDialog::closeEvent(event);
-}
 void MainWindow::done(int result) {
+    d_->release();
     QDialog::done(result);
 }
 

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+class QGroupBox;
+
 namespace transport {
 struct ConnectionState;
 class CommandTransport;
@@ -60,8 +62,11 @@ public:
     bool demoMode() const;
     int demoStep() const;
 
+    // The frame that holds the program controls (run, compile, download, program files).
+    QGroupBox* programControlFrame() const;
+
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    // Closing by any way (close box, "Close", Escape) releases the link.
     void done(int result) override;
 
 private:

@@ -1,0 +1,302 @@
+#include "motiondesk/main/main_window_layout.h"
+
+#include "motiondesk/main/motion_control.h"
+#include "motiondesk/ui/lamp.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace mainwindow {
+
+namespace {
+
+const QColor kRed(220, 40, 40);
+const QColor kAmber(240, 170, 0);
+
+template <typename Widget> Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// A read-only display: sunken, wide enough for a position, selectable for copying.
+QLabel* display(const char* name) {
+    auto* label = named(new QLabel, name);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMinimumWidth(90);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QLineEdit* field(const char* name, const char* text) {
+    auto* edit = named(new QLineEdit(QString::fromLatin1(text)), name);
+    edit->setMinimumWidth(70);
+    return edit;
+}
+
+// Buttons never act as the dialog's default: Enter in a field must not start a move.
+QPushButton* button(const char* name, const char* caption) {
+    auto* push = named(new QPushButton(QString::fromLatin1(caption)), name);
+    push->setAutoDefault(false);
+    push->setDefault(false);
+    return push;
+}
+
+QComboBox* list(const char* name, const QStringList& items, const char* initial) {
+    auto* combo = named(new QComboBox, name);
+    combo->addItems(items);
+    combo->setCurrentText(QString::fromLatin1(initial));
+    return combo;
+}
+
+QStringList numberItems(int from, int to) {
+    QStringList items;
+    for (int i = from; i <= to; ++i)
+        items << QString::number(i);
+    return items;
+}
+
+// A lamp with its caption beside it.
+QWidget* lamp(const char* name, const char* caption, QColor color = QColor(0, 200, 60)) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(named(new ui::Lamp(nullptr, color), name));
+    layout->addWidget(new QLabel(QString::fromLatin1(caption)));
+    layout->addStretch();
+    return row;
+}
+
+// An output lamp the user clicks to switch the output: the lamp sits inside its button.
+QWidget* outputLamp(const char* buttonName, const char* lampName, const char* caption) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* toggle = named(new QToolButton, buttonName);
+    toggle->setAutoRaise(true);
+    toggle->setToolTip(QStringLiteral("Click to switch the output"));
+    auto* inside = new QHBoxLayout(toggle);
+    inside->setContentsMargins(3, 3, 3, 3);
+    auto* light = named(new ui::Lamp(nullptr, kAmber), lampName);
+    light->setAttribute(Qt::WA_TransparentForMouseEvents);
+    inside->addWidget(light);
+    toggle->setFixedSize(light->sizeHint() + QSize(8, 8));
+    layout->addWidget(toggle);
+    layout->addWidget(new QLabel(QString::fromLatin1(caption)));
+    layout->addStretch();
+    return row;
+}
+
+QGroupBox* frame(const char* name, const char* title) {
+    return named(new QGroupBox(QString::fromLatin1(title)), name);
+}
+
+QWidget* withReset(QLabel* value, QPushButton* reset) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(value, 1);
+    reset->setMaximumWidth(28);
+    layout->addWidget(reset);
+    return row;
+}
+
+QGroupBox* statusFrame() {
+    auto* box = frame("StatusFrame", "Status");
+    auto* form = new QFormLayout;
+    form->addRow("Mode", display("MM"));
+    form->addRow("Position", withReset(display("Pos"), button("ResetPos", "R")));
+    form->addRow("Encoder", withReset(display("Enc"), button("Re", "R")));
+    form->addRow("Delta", display("delta"));
+    form->addRow("Speed", display("Speed"));
+    form->addRow("Motion", withReset(display("Stat"), button("clear", "C")));
+    form->addRow("Step and loop", display("VerimoveStatus"));
+    form->addRow("Program", display("ProgStatus"));
+    form->addRow("Program line", display("ProgIndex"));
+
+    auto* lamps = new QGridLayout;
+    lamps->addWidget(lamp("PosLim", "+Limit", kRed), 0, 0);
+    lamps->addWidget(lamp("NegLim", "-Limit", kRed), 0, 1);
+    lamps->addWidget(lamp("Home", "Home"), 1, 0);
+    lamps->addWidget(lamp("ZIndex", "Z index"), 1, 1);
+    lamps->addWidget(lamp("LatchIn", "Latch input"), 2, 0);
+    lamps->addWidget(lamp("Scv", "S-curve"), 2, 1);
+
+    auto* layout = new QVBoxLayout(box);
+    layout->addLayout(form);
+    layout->addLayout(lamps);
+    layout->addWidget(named(new QCheckBox("Driver enable"), "EnableStat"));
+    layout->addStretch();
+    return box;
+}
+
+QGroupBox* controllerFrame() {
+    auto* box = frame("ControllerFrame", "Controller");
+    auto* form = new QFormLayout;
+    form->addRow("ID", named(new QLabel, "ID"));
+    form->addRow("Firmware", named(new QLabel, "Version"));
+    form->addRow("Name", named(new QLabel, "SN"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(button("Help", "About"));
+    buttons->addStretch();
+    buttons->addWidget(button("CloseButton", "Close"));
+    auto* layout = new QVBoxLayout(box);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    return box;
+}
+
+QGroupBox* motionFrame() {
+    auto* box = frame("MotionFrame", "Motion");
+    auto* target = new QHBoxLayout;
+    target->addWidget(new QLabel("Position"));
+    target->addWidget(field("SetPosition", "1000"), 1);
+    target->addWidget(button("Command5", "ABS"));
+    target->addWidget(button("Command3", "DATUM"));
+
+    auto* settings = new QHBoxLayout;
+    settings->addWidget(button("Command29", "Set Pos"));
+    settings->addWidget(button("Command28", "Set Enc"));
+    settings->addWidget(button("Command30", "TX"));
+    settings->addStretch();
+    settings->addWidget(new QLabel("Mode"));
+    settings->addWidget(button("Command2", "ABS"));
+    settings->addWidget(button("Command1", "INC"));
+
+    // Plus and minus direction side by side, one row per kind of move.
+    auto* moves = new QGridLayout;
+    int index = 0;
+    for (const MoveButton& move : kMoveButtons) {
+        const QString command = QString::fromLatin1(move.command);
+        if (command == "STOP" || command == "ABORT") continue;
+        moves->addWidget(button(move.control, move.caption), index / 2, index % 2);
+        ++index;
+    }
+    auto* stops = new QHBoxLayout;
+    stops->addWidget(button("Command15", "STOP"));
+    stops->addWidget(button("Command16", "ISTOP"));
+    stops->addStretch();
+    stops->addWidget(button("Command4", "Demo On"));
+    stops->addWidget(button("Command7", "Demo Off"));
+
+    auto* layout = new QVBoxLayout(box);
+    layout->addLayout(target);
+    layout->addLayout(settings);
+    layout->addLayout(moves);
+    layout->addLayout(stops);
+    return box;
+}
+
+QGroupBox* speedsFrame() {
+    auto* box = frame("SpeedsFrame", "Speeds");
+    auto* form = new QFormLayout;
+    form->addRow("High speed", field("SetSpeed", "1000"));
+    form->addRow("Low speed", field("LSpeed", "300"));
+    form->addRow("Acceleration", field("Accel", "300"));
+    form->addRow("Deceleration", field("Decel", "0"));
+    auto* profile = new QHBoxLayout;
+    profile->addWidget(new QLabel("Profile"));
+    profile->addWidget(button("Command11", "SCV"));
+    profile->addWidget(button("Command12", "TRA"));
+    profile->addStretch();
+
+    auto* onTheFly = new QFormLayout;
+    onTheFly->addRow("On-the-fly accel", field("otfacc", "1000"));
+    onTheFly->addRow("On-the-fly speed", field("SSPDX", ""));
+    onTheFly->addRow("Speed mode", list("SpeedModeList", numberItems(0, 9), "0"));
+    auto* onTheFlyButtons = new QHBoxLayout;
+    onTheFlyButtons->addWidget(button("Command9", "Set SSPD Mode"));
+    onTheFlyButtons->addWidget(button("Command10", "Set Accel + Speed"));
+
+    auto* layout = new QVBoxLayout(box);
+    layout->addLayout(form);
+    layout->addLayout(profile);
+    layout->addLayout(onTheFly);
+    layout->addLayout(onTheFlyButtons);
+    return box;
+}
+
+QGroupBox* ioFrame() {
+    auto* box = frame("IoFrame", "Inputs and outputs");
+    auto* inputs = new QGridLayout;
+    inputs->addWidget(lamp("StartDI", "Start"), 0, 0);
+    inputs->addWidget(lamp("AbortDI", "Abort"), 0, 1);
+    inputs->addWidget(lamp("In1", "In 1"), 1, 0);
+    inputs->addWidget(lamp("In2", "In 2"), 1, 1);
+    inputs->addWidget(lamp("In3", "In 3"), 2, 0);
+    inputs->addWidget(lamp("In4", "In 4"), 2, 1);
+    inputs->addWidget(outputLamp("d1", "InPosDO", "Out 1 (in position)"), 3, 0);
+    inputs->addWidget(outputLamp("d2", "AlarmDO", "Out 2 (alarm)"), 3, 1);
+    auto* analog = new QFormLayout;
+    analog->addRow("Analog in 1", display("AI1"));
+    analog->addRow("Analog in 2", display("AI2"));
+    auto* layout = new QVBoxLayout(box);
+    layout->addLayout(inputs);
+    layout->addLayout(analog);
+    layout->addWidget(named(new QCheckBox("Enable digital I/O"), "DIOenable"));
+    return box;
+}
+
+QGroupBox* latchAndSyncFrame() {
+    auto* box = frame("LatchSyncFrame", "Latch and sync");
+    auto* latch = new QFormLayout;
+    latch->addRow("Latch", named(new QCheckBox("Enable"), "EnableLatch"));
+    latch->addRow("Latch status", display("LatchStat"));
+    latch->addRow("Latch position", display("LatchPos"));
+    latch->addRow("Latch encoder", display("LatchEnc"));
+    auto* sync = new QFormLayout;
+    sync->addRow("Sync output", named(new QCheckBox("Enable (DO2)"), "SyncEnableX"));
+    auto* comparison = new QHBoxLayout;
+    comparison->addWidget(new QLabel("Position"));
+    comparison->addWidget(list("XSel", {"<", "=", ">"}, "="));
+    comparison->addWidget(field("SyncPos", "0"), 1);
+    sync->addRow("When", comparison);
+    sync->addRow("Output time", list("SynTimeX", numberItems(0, 30), "0"));
+    sync->addRow("Sync status", display("SyncStat"));
+    auto* layout = new QVBoxLayout(box);
+    layout->addLayout(latch);
+    layout->addLayout(sync);
+    return box;
+}
+
+QGroupBox* programControlFrame() {
+    auto* box = frame("ProgramControlFrame", "Program control");
+    auto* layout = new QVBoxLayout(box);
+    auto* note = new QLabel("Stand-alone program: run, compile, download and program files.");
+    note->setEnabled(false);
+    layout->addWidget(note);
+    return box;
+}
+
+QVBoxLayout* column(QGroupBox* top, QGroupBox* bottom) {
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(top);
+    layout->addWidget(bottom);
+    layout->addStretch();
+    return layout;
+}
+
+} // namespace
+
+MainWindowFrames buildMainWindowLayout(QWidget* window) {
+    MainWindowFrames frames{statusFrame(), controllerFrame(),   motionFrame(),        speedsFrame(),
+                            ioFrame(),     latchAndSyncFrame(), programControlFrame()};
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(column(frames.status, frames.controller), 1);
+    columns->addLayout(column(frames.motion, frames.speeds), 1);
+    columns->addLayout(column(frames.io, frames.latchAndSync), 1);
+    auto* layout = new QVBoxLayout(window);
+    layout->addLayout(columns);
+    layout->addWidget(frames.programControl, 1);
+    return frames;
+}
+
+} // namespace mainwindow
