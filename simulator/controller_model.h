@@ -1,0 +1,140 @@
+#pragma once
+// A simulated controller: its settings, axis, I/O, variables, program slots and digital I/O
+// table, and the reply it gives to each command. Plain C++; every way of reaching a controller
+// (the in-process adapters, the pseudo-terminal, TCP and the USB stand-in of controller-sim)
+// hands it the bare command text and sends back what execute() returns.
+//
+// Reply rules: set commands that are accepted answer "OK"; queries answer the value as decimal
+// text; anything the controller does not understand, or a value it refuses, answers "?" followed
+// by the command exactly as received. With RT=1 every reply starts with "#" and the device ID.
+
+#include "simulator/faults.h"
+#include "simulator/model_table.h"
+#include "simulator/motion.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace simulator {
+
+struct ControllerConfig {
+    std::string model = "KT-210";
+    int firmware = 223;
+    std::string deviceId = "01"; // two digits, 01 .. 99
+    int baudRate = 9600;         // 9600, 19200, 38400, 57600 or 115200
+};
+
+class ControllerModel {
+public:
+    // An unknown model falls back to KT-210, an unusable ID to 01 and an unknown rate to 9600.
+    explicit ControllerModel(ControllerConfig config = {});
+
+    // Runs one command (no address, no CR) and returns the reply without its CR. The command is
+    // added to the command log.
+    std::string execute(std::string_view command);
+
+    // Every command received, in order.
+    const std::vector<std::string>& commandLog() const { return log_; }
+    void clearCommandLog() { log_.clear(); }
+
+    // The answer a query would give now, without logging it and without the RT prefix:
+    // value("HSPD") == "1000", value("SA3"), value("MPA2").
+    std::string value(std::string_view query);
+    // Sets any readable value, read-only ones included, for a start state or a test:
+    // "PX=500", "DI=5", "AI1=512", "SASTAT=1", "SPC=7", "LIMIT+=1", "LIMIT-=1", "HOMEIN=1",
+    // "LATCHIN=1", "ZINDEX=1", "V7=3", "SA0=...". False when the key or value is not accepted.
+    bool setState(std::string_view assignment);
+    // Power off and on: stored settings come back, the ID and baud rate set with DN= and DB=
+    // take effect if they were stored, the axis stands still, volatile variables are 0.
+    void powerCycle();
+
+    const ModelInfo& model() const { return *model_; }
+    int firmware() const { return firmware_; }
+    const std::string& deviceId() const { return activeId_; }
+    int baudRate() const;            // the rate the controller listens at
+    std::string productText() const; // USB product text: model key + ID, e.g. "KTR01"
+
+    // Microseconds of a monotonic clock; motion advances with it. Defaults to the steady clock.
+    void setTimeSource(std::function<int64_t()> nowUs);
+    Axis& axis() { return axis_; }
+    FaultInjector& faults() { return faults_; }
+
+private:
+    using Reply = std::optional<std::string>; // nullopt: not a command this handler knows
+
+    struct ProgramThread {
+        int state = 0; // 0 idle, 1 running, 2 paused, 4 errored
+        int64_t runningUs = 0;
+        int64_t counterOverride = -1;
+    };
+
+    std::string run(std::string_view command);
+    void advanceTime();
+    SpeedSettings speeds() const;
+    int64_t number(std::string_view name) const;
+
+    Reply handleParameter(std::string_view key, std::optional<std::string_view> value);
+    Reply handleMotion(std::string_view key, std::optional<std::string_view> value);
+    Reply handleStatus(std::string_view key, std::optional<std::string_view> value);
+    Reply handleIdentity(std::string_view key, std::optional<std::string_view> value);
+    Reply handleOutputs(std::string_view key, std::optional<std::string_view> value);
+    Reply handleProgram(std::string_view key, std::optional<std::string_view> value);
+    Reply handleVariable(std::string_view key, std::optional<std::string_view> value);
+    Reply handleSlot(std::string_view key, std::optional<std::string_view> value);
+    Reply handleDioTable(std::string_view key, std::optional<std::string_view> value);
+    Reply handleDriverTransfer(std::string_view key, std::optional<std::string_view> value);
+    Reply handleSyncAndLatch(std::string_view key, std::optional<std::string_view> value);
+    void checkSyncAndLatch(int32_t positionBefore);
+    int32_t programCounter(int thread) const;
+
+    const ModelInfo* model_;
+    int firmware_;
+    std::string activeId_;
+    std::string pendingId_;
+    int activeBaudCode_;
+    int pendingBaudCode_;
+
+    std::map<std::string, std::string, std::less<>> parameters_;
+    Axis axis_;
+    bool incremental_ = false;
+    int32_t inputs_ = 0;
+    int32_t outputs_ = 0;
+    int32_t analog_[2] = {0, 0};
+    int latchState_ = 0;
+    int32_t latchPosition_ = 0;
+    int32_t latchEncoder_ = 0;
+    int syncState_ = 0;
+    bool joystick_ = false;
+    bool driverReadOk_ = false;
+    bool driverWriteOk_ = false;
+    std::map<std::string, std::string, std::less<>> driverSettings_;
+    std::array<ProgramThread, 2> threads_{};
+    std::array<int64_t, 100> variables_{};
+    std::vector<std::string> slots_;
+    std::array<std::array<int32_t, 5>, 16> dioTable_{};
+
+    struct Stored {
+        std::map<std::string, std::string, std::less<>> parameters;
+        std::array<int64_t, 100> variables{};
+        std::array<std::array<int32_t, 5>, 16> dioTable{};
+        std::string id;
+        int baudCode = 1;
+    } stored_;
+
+    std::function<int64_t()> nowUs_;
+    int64_t lastUs_ = 0;
+    std::vector<std::string> log_;
+    FaultInjector faults_;
+};
+
+// Baud-rate code of "DB" (1 .. 5) for a rate, 0 for any other rate; and back (0 when unknown).
+int baudCodeForRate(int baudRate);
+int rateForBaudCode(int code);
+
+} // namespace simulator
