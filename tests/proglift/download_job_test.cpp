@@ -1,0 +1,266 @@
+#include "job_harness.h"
+
+#include <gtest/gtest.h>
+
+using namespace proglift_testing;
+using proglift::JobOutcome;
+
+namespace {
+
+class DownloadOverEveryLink : public ::testing::TestWithParam<Link> {};
+
+std::string linkParamName(const ::testing::TestParamInfo<Link>& info) {
+    return linkName(info.param);
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Links, DownloadOverEveryLink,
+                         ::testing::Values(Link::Serial, Link::Usb, Link::Ethernet), linkParamName);
+
+TEST_P(DownloadOverEveryLink, ProgramThenTheRestOfItsPageIsEmptied) {
+    LoaderBench bench("QB-450");
+    bench.writeSetup(GetParam(), "DOWNLOAD", "QB-450");
+    const auto lines = bench.writeProgram(100);
+    const JobOutcome outcome = bench.run();
+    EXPECT_TRUE(outcome.success) << outcome.LastErrorText;
+    EXPECT_EQ(bench.commands(), joined(slotWrites(lines), slotClears(100, 169)));
+    EXPECT_EQ(bench.folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
+    EXPECT_EQ(bench.controller->value("SA99"), lines[99]);
+}
+
+TEST_P(DownloadOverEveryLink, ProgramFillingWholePagesNeedsNoEmptying) {
+    LoaderBench bench("QB-450");
+    bench.writeSetup(GetParam(), "DOWNLOAD", "QB-450");
+    const auto lines = bench.writeProgram(85);
+    EXPECT_TRUE(bench.run().success);
+    EXPECT_EQ(bench.commands(), slotWrites(lines));
+    EXPECT_EQ(bench.folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
+}
+
+TEST_P(DownloadOverEveryLink, ProgramOverTheLineLimitIsRefusedBeforeAnythingIsSent) {
+    LoaderBench bench;
+    bench.writeSetup(GetParam(), "DOWNLOAD", "KT-210");
+    bench.writeProgram(1786);
+    EXPECT_FALSE(bench.run().success);
+    EXPECT_TRUE(bench.commands().empty());
+    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+              "DOWNLOAD FAILED!\r\nController can only support up to 1785 lines of compiled "
+              "code.\r\n");
+}
+
+TEST_P(DownloadOverEveryLink, ClearEmptiesEverySlot) {
+    LoaderBench bench;
+    bench.controller->setState("SA1784=XX");
+    bench.writeSetup(GetParam(), "CLEAR", "KT-210");
+    EXPECT_TRUE(bench.run().success);
+    EXPECT_EQ(bench.commands(), slotClears(0, 1784));
+    EXPECT_EQ(bench.controller->value("SA1784"), "");
+    EXPECT_EQ(bench.folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
+}
+
+// The models with 170-line pages are not reached over USB.
+TEST(Download, FullProgramOnLongPagesIsEmptiedUpToTheLastSlot) {
+    for (const Link link : {Link::Serial, Link::Ethernet}) {
+        SCOPED_TRACE(linkName(link));
+        LoaderBench bench("QW-310");
+        bench.writeSetup(link, "DOWNLOAD", "QW-310");
+        const auto lines = bench.writeProgram(1750);
+        EXPECT_TRUE(bench.run().success);
+        EXPECT_EQ(bench.commands(), joined(slotWrites(lines), slotClears(1750, 1784)));
+    }
+}
+
+TEST(Download, SetupThatCannotBeTrustedSendsNothing) {
+    struct Case {
+        const char* lineLimit;
+        const char* model;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"abc", "KT-210", "Invalid line limit \"abc\"!"},
+        {"0", "KT-210", "Invalid line limit \"0\"!"},
+        {"-85", "KT-210", "Invalid line limit \"-85\"!"},
+        {"1785", "KT-999", "Unknown controller model \"KT-999\"!"},
+    };
+    for (const auto& c : cases)
+        for (const Link link : {Link::Serial, Link::Ethernet}) {
+            SCOPED_TRACE(std::string(c.text) + " over " + linkName(link));
+            LoaderBench bench;
+            bench.writeSetup(link, "DOWNLOAD", c.model, c.lineLimit);
+            bench.writeProgram(3);
+            EXPECT_FALSE(bench.run().success);
+            EXPECT_TRUE(bench.commands().empty());
+            EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+                      std::string("DOWNLOAD FAILED!\r\n") + c.text + "\r\n");
+        }
+}
+
+TEST(Download, MissingCompiledFileIsReportedWithItsPath) {
+    LoaderBench bench;
+    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
+    EXPECT_FALSE(bench.run().success);
+    EXPECT_TRUE(bench.commands().empty());
+    EXPECT_EQ(bench.folder.read("DownloadOut.txt"), "DOWNLOAD FAILED!\r\nFile " +
+                                                        bench.folder.str() +
+                                                        "/CompileOut.txt does not exist!\r\n");
+}
+
+TEST(Download, WindowShowsPhasesCurrentCommandAndProgress) {
+    LoaderBench bench("QB-450");
+    bench.writeSetup(Link::Serial, "DOWNLOAD", "QB-450");
+    bench.writeProgram(100);
+    bench.run();
+    EXPECT_EQ(bench.display.phases,
+              (std::vector<std::string>{"Downloading new code...", "Clearing current page..."}));
+    EXPECT_EQ(bench.display.lastCommand, "SA169=");
+    EXPECT_EQ(bench.display.commandsShown, 170);
+    EXPECT_EQ(bench.display.progressMaximum, 170);
+}
+
+TEST(Download, StartsOnlyAfterTheStartDelay) {
+    LoaderBench bench;
+    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
+    bench.writeProgram(85);
+    bench.run();
+    // Ten ticks of delay, then one tick sends the program and one the (empty) rest of the page.
+    EXPECT_EQ(bench.ticks, proglift::LoaderJob::StartDelayTicks + 2);
+}
+
+TEST(Download, SerialControllerThatStopsAnsweringEndsTheJobAtThatCommand) {
+    LoaderBench bench;
+    bench.controller->faults().setPlan(
+        {.kind = simulator::FaultKind::NoReply, .onlyCommand = "SA40="});
+    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
+    const auto lines = bench.writeProgram(100);
+    EXPECT_FALSE(bench.run().success);
+    EXPECT_EQ(bench.commands().size(), 41u);
+    EXPECT_EQ(bench.commands().back(), "SA40=" + lines[40]);
+    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+              "DOWNLOAD FAILED!\r\nNo Reply to Command: SA40=" + lines[40] + "\r\n");
+    EXPECT_EQ(bench.folder.fileCount(), 3u); // set-up, compiled file, result: nothing partial
+}
+
+TEST(Download, SerialLineThatDropsPartWayIsReportedAsACommunicationError) {
+    LoaderBench bench;
+    bench.controller->faults().setPlan(
+        {.kind = simulator::FaultKind::Disconnect, .afterCommands = 10, .onlyCommand = ""});
+    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
+    bench.writeProgram(100);
+    EXPECT_FALSE(bench.run().success);
+    const std::string result = bench.folder.read("DownloadOut.txt");
+    EXPECT_EQ(result.rfind("DOWNLOAD FAILED!\r\n", 0), 0u) << result;
+    EXPECT_NE(result.find("Communication Error!"), std::string::npos) << result;
+}
+
+TEST(Download, GarbageRepliesToSlotWritesAreNotLookedAt) {
+    LoaderBench bench;
+    bench.controller->faults().setPlan(
+        {.kind = simulator::FaultKind::Garbage, .onlyCommand = "SA1"});
+    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
+    const auto lines = bench.writeProgram(20);
+    EXPECT_TRUE(bench.run().success);
+    EXPECT_EQ(bench.commands(), joined(slotWrites(lines), slotClears(20, 84)));
+}
+
+TEST(Download, UsbLineTooLongForOneBlockFailsWithOverflow) {
+    LoaderBench bench;
+    bench.writeSetup(Link::Usb, "DOWNLOAD", "KT-210");
+    // "SA1=" and 61 characters: one more than a 64-byte block holds.
+    bench.folder.write("CompileOut.txt", "VR1\r\n" + std::string(61, 'C') + "\r\n\r\n");
+    EXPECT_FALSE(bench.run().success);
+    EXPECT_EQ(bench.commands(), (std::vector<std::string>{"SA0=VR1"}));
+    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+              "DOWNLOAD FAILED!\r\nCommand string overflow!\r\n");
+}
+
+TEST(Download, LinkThatCannotBeOpenedIsReportedAndNothingIsSent) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> setup;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"serial port not there",
+         {"LIN:1785", "COM:SERIAL", "POR:9", "BAU:9600", "DEV:01", "OPE:DOWNLOAD",
+          "FIL:CompileOut.txt", "MOD:KT-210"},
+         "Could not open serial port!"},
+        {"no USB device with that ID",
+         {"LIN:1785", "COM:USB", "DEV:02", "POR:1", "BAU:9600", "OPE:DOWNLOAD",
+          "FIL:CompileOut.txt", "MOD:KT-210"},
+         "Could not find USB device!"},
+        {"model without a USB key",
+         {"LIN:1785", "COM:USB", "DEV:01", "POR:1", "BAU:9600", "OPE:DOWNLOAD",
+          "FIL:CompileOut.txt", "MOD:QB-440"},
+         "Could not find USB device!"},
+        {"no link named",
+         {"LIN:1785", "POR:1", "BAU:9600", "DEV:01", "OPE:DOWNLOAD", "FIL:CompileOut.txt",
+          "MOD:KT-210"},
+         "Unknown communication method!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoaderBench bench;
+        std::string setup;
+        for (const auto& line : c.setup)
+            setup += line + "\r\n";
+        bench.folder.write("proglift_setup.txt", setup);
+        bench.writeProgram(10);
+        EXPECT_FALSE(bench.run().success);
+        EXPECT_TRUE(bench.commands().empty());
+        EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+                  std::string("DOWNLOAD FAILED!\r\n") + c.text + "\r\n");
+    }
+}
+
+TEST(DownloadOverEthernet, SendsOneCommandPerReplyAndWaitsForAConnectionBeingMade) {
+    LoaderBench waiting;
+    waiting.writeSetup(Link::Ethernet, "DOWNLOAD", "KT-210");
+    const auto lines = waiting.writeProgram(3);
+    auto factory = waiting.factory();
+    const auto setup = proglift::ReadLoaderSetup(waiting.folder.str());
+    proglift::LoaderLinks links(factory);
+    ASSERT_FALSE(links.open(setup).has_value());
+    auto job =
+        proglift::makeLoaderJob(setup, waiting.folder.str(), links.jobLinks(), waiting.display);
+    waiting.ethernet->state_ = proglift::EthernetLink::State::Connecting;
+    for (int tick = 0; tick < 50; ++tick)
+        job->tick();
+    EXPECT_TRUE(waiting.ethernet->sent.empty());
+    EXPECT_FALSE(job->finished());
+    waiting.ethernet->state_ = proglift::EthernetLink::State::Connected;
+    for (int tick = 0; tick < 1000 && !job->finished(); ++tick) {
+        job->tick();
+        waiting.ethernet->deliver();
+    }
+    EXPECT_TRUE(job->outcome().success);
+    EXPECT_EQ(waiting.ethernet->sent, joined(slotWrites(lines), slotClears(3, 84)));
+    EXPECT_EQ(waiting.ethernet->sendsWhileAwaiting, 0);
+}
+
+TEST(DownloadOverEthernet, ConnectionThatFailsOrIsClosedEndsTheJob) {
+    for (const bool closedPartWay : {false, true}) {
+        SCOPED_TRACE(closedPartWay ? "closed part-way" : "never connected");
+        LoaderBench bench;
+        bench.writeSetup(Link::Ethernet, "DOWNLOAD", "KT-210");
+        bench.writeProgram(50);
+        auto factory = bench.factory();
+        const auto setup = proglift::ReadLoaderSetup(bench.folder.str());
+        proglift::LoaderLinks links(factory);
+        ASSERT_FALSE(links.open(setup).has_value());
+        auto job =
+            proglift::makeLoaderJob(setup, bench.folder.str(), links.jobLinks(), bench.display);
+        if (!closedPartWay) bench.ethernet->state_ = proglift::EthernetLink::State::Closed;
+        for (int tick = 0; tick < 1000 && !job->finished(); ++tick) {
+            job->tick();
+            if (bench.ethernet->sent.size() == 20)
+                bench.ethernet->state_ = proglift::EthernetLink::State::Closed;
+            bench.ethernet->deliver();
+        }
+        ASSERT_TRUE(job->finished());
+        job->writeResult();
+        EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+                  "DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!\r\n");
+        EXPECT_EQ(bench.ethernet->sent.size(), closedPartWay ? 20u : 0u);
+    }
+}
