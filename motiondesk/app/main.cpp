@@ -1,0 +1,55 @@
+// Motiondesk: composes the real services (dialogs, clock, USB library, serial ports) and opens
+// the connection window, from which the user reaches every other window.
+
+#include "motiondesk/app/window_script.h"
+#include "motiondesk/main/main_window.h"
+#include "motiondesk/main/program_values.h"
+#include "motiondesk/transport/clock.h"
+#include "motiondesk/transport/command_transport.h"
+#include "motiondesk/transport/connection_state.h"
+#include "motiondesk/transport/serial_port_link.h"
+#include "motiondesk/transport/usb_library_loader.h"
+#include "motiondesk/ui/qt_user_interface.h"
+#include "motiondesk/windows/comm_type_window.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    application.setApplicationName("Motiondesk");
+
+    // Helper programs, job files and settings live in EXE below the program's own folder.
+    const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString() + "/EXE";
+
+    transport::ConnectionState state;
+    ui::QtUserInterface userInterface;
+    transport::RealClock clock;
+    transport::LoadedUsbLibrary usb;
+    transport::CommandTransport transport(state, transport::TransportPolicy::motiondesk(), nullptr,
+                                          &usb, &userInterface, clock);
+    mainwindow::ProgramValues program;
+    auto makeSerialLink = [exeFolder]() -> std::unique_ptr<transport::SerialLink> {
+        return std::make_unique<transport::SerialPortLink>(exeFolder);
+    };
+
+    mainwindow::MainWindowContext mainContext{state, transport,      userInterface, clock,
+                                              usb,   makeSerialLink, exeFolder,     program};
+    connection::ConnectionContext connectionContext{state,
+                                                    userInterface,
+                                                    usb,
+                                                    makeSerialLink,
+                                                    exeFolder,
+                                                    program.GuiVersion,
+                                                    [&mainContext](QWidget* parent) {
+                                                        mainwindow::MainWindow mainWindow(
+                                                            mainContext, parent);
+                                                        mainWindow.exec();
+                                                    }};
+
+    connection::CommTypeWindow window(connectionContext);
+    QObject::connect(&window, &connection::CommTypeWindow::exitRequested, &application,
+                     &QApplication::quit);
+    window.show();
+    app::WindowScript::startFromEnvironment(&application);
+    return application.exec();
+}

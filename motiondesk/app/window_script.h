@@ -1,0 +1,54 @@
+#pragma once
+// A small driver that works the program's windows from a script file, for the end-to-end test
+// and the screenshots: it clicks buttons, fills lists, answers message boxes, prints what the
+// controls show and saves pictures of windows, all by object name. It runs only when the
+// environment variable MOTIONDESK_SCRIPT names a script; a user never meets it.
+//
+// One command per line, blank lines and lines starting with # ignored:
+//   wait <name> [ms]              until a visible window or control of that name exists
+//   waitgone <name> [ms]          until no visible one does
+//   waittext <name> <text> [ms]   until the control's text contains <text>
+//   click <name>                  presses a button (queued, so a modal window it opens can be
+//                                 worked by the next commands)
+//   select <name> <row>           chooses a row of a list
+//   settext <name> <text>         sets the text of a list or field
+//   print <name>                  writes "<name>=<text>" to standard output
+//   answer [button] [ms]          waits for a message box, prints "message=<text>" and presses
+//                                 the button (OK when none is given)
+//   grab <name> <file.png>        saves a picture of the window or control
+//   close <name>                  closes the window
+//   quit                          ends the program with exit code 0
+// A wait that runs out prints why and ends the program with exit code 3.
+
+#include <QObject>
+#include <QStringList>
+
+class QTimer;
+class QWidget;
+
+namespace app {
+
+class WindowScript : public QObject {
+    Q_OBJECT
+public:
+    // Nothing when MOTIONDESK_SCRIPT is not set; the caller keeps the returned object alive.
+    static WindowScript* startFromEnvironment(QObject* parent);
+
+    WindowScript(QStringList lines, QObject* parent);
+
+private:
+    void step();
+    // True when the command is done, false when it is still waiting.
+    bool run(const QStringList& words);
+    bool waitUntil(bool condition, const QStringList& words, int timeoutIndex);
+    bool answer(const QStringList& words);
+    void fail(const QString& why);
+
+    QStringList lines_;
+    int next_ = 0;
+    qint64 waitingSince_ = -1;
+    bool clickQueued_ = false;
+    QTimer* timer_;
+};
+
+} // namespace app

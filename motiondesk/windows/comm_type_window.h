@@ -1,0 +1,45 @@
+#pragma once
+// "LMC-7 GUI" (CommType), the window the program opens in: the user picks the serial port, baud
+// rate and device ID and connects over the serial line, chooses a USB device, or searches the
+// serial ports for controllers. It stays open behind every other window.
+
+#include "motiondesk/windows/comm_settings.h"
+#include "motiondesk/windows/connection_context.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+
+namespace connection {
+
+class CommTypeWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit CommTypeWindow(const ConnectionContext& context, QWidget* parent = nullptr);
+
+signals:
+    // "Exit" was pressed; the settings have been saved.
+    void exitRequested();
+
+private:
+    QWidget* buildSerialFrame();
+    QWidget* buildUsbFrame();
+    void loadSettings();
+    CommSettings currentSettings() const;
+    void saveSettings();
+    void showPortDevice();
+
+    void onRs485();
+    void onUsb();
+    void onSearch(bool searchAll);
+    void onExit();
+
+    ConnectionContext context_;
+    QComboBox* port_;
+    QComboBox* baud_;
+    QComboBox* deviceId_;
+    QLabel* portDevice_;
+};
+
+} // namespace connection

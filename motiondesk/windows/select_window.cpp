@@ -1,0 +1,90 @@
+#include "motiondesk/windows/select_window.h"
+
+#include "motiondesk/transport/connection_state.h"
+#include "motiondesk/ui/user_interface.h"
+#include "motiondesk/windows/usb_connection.h"
+#include "motiondesk/windows/usb_handle_file.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace connection {
+
+SelectWindow::SelectWindow(const ConnectionContext& context, QWidget* parent)
+    : QDialog(parent), context_(context) {
+    setObjectName("frmSelect");
+    setWindowTitle("Select Device");
+    setModal(true);
+
+    auto* caption = new QLabel("Device:", this);
+    deviceList_ = new QListWidget(this);
+    deviceList_->setObjectName("DeviceList");
+    deviceList_->setMinimumSize(280, 120);
+    caption->setBuddy(deviceList_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    auto* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
+    ok->setObjectName("cmdOK");
+    ok->setDefault(true);
+    auto* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
+    cancel->setObjectName("cmdCancel");
+    connect(ok, &QPushButton::clicked, this, &SelectWindow::onOk);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(deviceList_, &QListWidget::itemDoubleClicked, this, &SelectWindow::onOk);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(caption);
+    layout->addWidget(deviceList_, 1);
+    layout->addWidget(buttons);
+}
+
+void SelectWindow::run() {
+    transport::ConnectionState& state = context_.state;
+    state.LinkOpen = false;
+    state.UsbHandle = 1;
+    const std::vector<std::string> entries = listControllers(context_.usb, state);
+    if (entries.empty()) {
+        hide();
+        context_.ui.showMessage("Error finding USB device.");
+        state.LinkOpen = false;
+        context_.showMainWindow(parentWidget());
+        context_.ui.quitProgram();
+        return;
+    }
+    fillList(entries);
+    exec();
+}
+
+void SelectWindow::fillList(const std::vector<std::string>& entries) {
+    for (const std::string& entry : entries)
+        deviceList_->addItem(QString::fromLatin1(entry.data(), qsizetype(entry.size())));
+}
+
+void SelectWindow::onOk() {
+    QListWidgetItem* selected = deviceList_->currentItem();
+    if (selected == nullptr || !selected->isSelected()) {
+        context_.ui.showMessage("Please select a Zentor device first.");
+        return;
+    }
+    const std::string entry = selected->text().toLatin1().toStdString();
+    transport::ConnectionState& state = context_.state;
+    state.UsbDeviceIndex = static_cast<int16_t>(usbIndexOfEntry(entry));
+    hide();
+    const std::string handleFile = context_.exeFolder + "/" + UsbHandleFileName;
+    if (!openController(context_.usb, state, handleFile)) {
+        context_.ui.showMessage(
+            "Error opening device. Application is aborting. Reset hardware and try again.");
+        context_.ui.quitProgram();
+        reject();
+        return;
+    }
+    state.DeviceName = deviceIdOfEntry(entry);
+    state.LinkOpen = true;
+    context_.showMainWindow(parentWidget());
+    accept();
+}
+
+} // namespace connection

@@ -1,0 +1,48 @@
+#include "motiondesk/windows/usb_handle_file.h"
+
+#include "common/numbers.h"
+
+#include <algorithm>
+
+namespace connection {
+namespace {
+
+std::string trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool isLineFor(const std::string& line, int deviceIndex) {
+    const size_t comma = line.find(',');
+    return comma != std::string::npos &&
+           trimmed(line.substr(0, comma)) == std::to_string(deviceIndex);
+}
+
+std::string lineFor(int deviceIndex, int32_t handle) {
+    return std::to_string(deviceIndex) + "," + std::to_string(handle);
+}
+
+} // namespace
+
+std::optional<int32_t> recordedUsbHandle(const std::vector<std::string>& lines, int deviceIndex) {
+    const auto line = std::find_if(lines.begin(), lines.end(), [deviceIndex](const auto& text) {
+        return isLineFor(text, deviceIndex);
+    });
+    if (line == lines.end()) return std::nullopt;
+    return common::toWholeNumber(line->substr(line->find(',') + 1));
+}
+
+std::vector<std::string> withUsbHandle(std::vector<std::string> lines, int deviceIndex,
+                                       int32_t handle) {
+    const auto line = std::find_if(lines.begin(), lines.end(), [deviceIndex](const auto& text) {
+        return isLineFor(text, deviceIndex);
+    });
+    if (line == lines.end())
+        lines.push_back(lineFor(deviceIndex, handle));
+    else
+        *line = lineFor(deviceIndex, handle);
+    return lines;
+}
+
+} // namespace connection
