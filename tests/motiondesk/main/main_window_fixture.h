@@ -1,0 +1,96 @@
+#pragma once
+// The main window over a fake controller on its own scripted serial port (or a scripted USB
+// library), with a scripted user interface: tests click controls by name and look at the
+// commands the controller received and at what the window shows.
+
+#include "fake_controller.h"
+
+#include "motiondesk/main/main_window.h"
+#include "motiondesk/transport/command_transport.h"
+#include "motiondesk/ui/lamp.h"
+#include "support/recording_clock.h"
+#include "support/scripted_serial_link.h"
+#include "support/scripted_ui.h"
+#include "support/scripted_usb_library.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace maintest {
+
+using Commands = std::vector<std::string>;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() { state.LinkType = transport::LinkSerial; }
+
+    // Loads the window, then forgets what loading sent.
+    mainwindow::MainWindow& open() {
+        openKeepingLog();
+        controller.commands.clear();
+        return *window;
+    }
+
+    mainwindow::MainWindow& openKeepingLog() {
+        mainwindow::MainWindowContext context{
+            state,
+            transport,
+            ui,
+            clock,
+            usb,
+            [this] {
+                auto link = std::make_unique<testing_support::ScriptedSerialLink>();
+                controller.attach(*link);
+                link->openSucceeds = portOpens;
+                port = link.get();
+                return std::unique_ptr<transport::SerialLink>(std::move(link));
+            },
+            "",
+            program};
+        window = std::make_unique<mainwindow::MainWindow>(context);
+        return *window;
+    }
+
+    template <typename Widget> Widget* find(const char* name) {
+        Widget* widget = window->findChild<Widget*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << "no control " << name;
+        return widget;
+    }
+    void click(const char* name) { find<QAbstractButton>(name)->click(); }
+    void type(const char* name, const QString& text) { find<QLineEdit>(name)->setText(text); }
+    void choose(const char* name, const QString& item) {
+        find<QComboBox>(name)->setCurrentText(item);
+    }
+    QString shown(const char* name) { return find<QLabel>(name)->text(); }
+    QString field(const char* name) { return find<QLineEdit>(name)->text(); }
+    bool lit(const char* name) { return find<ui::Lamp>(name)->isLit(); }
+    bool ticked(const char* name) { return find<QAbstractButton>(name)->isChecked(); }
+    bool enabled(const char* name) { return find<QWidget>(name)->isEnabled(); }
+
+    // Runs whole poll rotations' worth of ticks.
+    void tick(int count = 1) {
+        for (int i = 0; i < count; ++i)
+            window->pollTick();
+    }
+
+    Commands& sent() { return controller.commands; }
+
+    transport::ConnectionState state;
+    testing_support::ScriptedUi ui;
+    testing_support::RecordingClock clock;
+    testing_support::ScriptedUsbLibrary usb;
+    transport::CommandTransport transport{
+        state, transport::TransportPolicy::motiondesk(), nullptr, &usb, &ui, clock};
+    mainwindow::ProgramValues program;
+    FakeController controller;
+    bool portOpens = true;
+    testing_support::ScriptedSerialLink* port = nullptr;
+    std::unique_ptr<mainwindow::MainWindow> window;
+};
+
+} // namespace maintest

@@ -1,0 +1,257 @@
+// The motion, speed, I/O, latch and sync controls: what each click sends and shows.
+
+#include "main_window_fixture.h"
+
+#include "motiondesk/main/motion_control.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+namespace maintest {
+namespace {
+
+using Motion = MainWindowTest;
+
+Commands withSpeeds(Commands commands, const char* high = "1000") {
+    Commands all = {std::string("HSPD=") + high, "LSPD=300", "ACC=300", "DEC=300"};
+    all.insert(all.end(), commands.begin(), commands.end());
+    return all;
+}
+
+TEST_F(Motion, EveryMoveButtonSendsTheSpeedsThenItsCommand) {
+    open();
+    for (const mainwindow::MoveButton& button : mainwindow::kMoveButtons) {
+        sent().clear();
+        click(button.control);
+        EXPECT_EQ(sent(), withSpeeds({button.command})) << button.caption;
+        EXPECT_EQ(find<QAbstractButton>(button.control)->text().toStdString(), button.caption);
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(Motion, EmptySpeedFieldBecomesZeroBeforeAJog) {
+    open();
+    type("SetSpeed", "");
+    click("Command13");
+    EXPECT_EQ(sent(), withSpeeds({"J+"}, "0"));
+    EXPECT_EQ(field("SetSpeed"), "0");
+}
+
+TEST_F(Motion, SpeedFieldsAreSentAsWholeNumbers) {
+    open();
+    type("SetSpeed", " 2500.5 ");
+    type("Decel", "-0.4");
+    click("Command14");
+    EXPECT_EQ(sent(), (Commands{"HSPD=2500", "LSPD=300", "ACC=300", "DEC=0", "H+"}));
+}
+
+TEST_F(Motion, MoveToPositionSendsTheTypedTarget) {
+    open();
+    type("SetPosition", "-2500");
+    click("Command5");
+    EXPECT_EQ(sent(), withSpeeds({"X-2500"}));
+    sent().clear();
+    type("SetPosition", "");
+    click("Command5");
+    EXPECT_EQ(sent(), withSpeeds({"X0"}));
+    EXPECT_EQ(field("SetPosition"), "0");
+}
+
+TEST_F(Motion, DatumReturnsToZeroInAbsoluteModeAndRestoresIncrementalMode) {
+    controller.replies["MM"] = "1";
+    open();
+    tick();
+    sent().clear();
+    click("Command3");
+    EXPECT_EQ(sent(),
+              (Commands{"ABS", "HSPD=1000", "LSPD=300", "ACC=300", "DEC=300", "X0", "INC"}));
+
+    controller.replies["MM"] = "0";
+    tick();
+    sent().clear();
+    click("Command3");
+    EXPECT_EQ(sent(), withSpeeds({"X0"}));
+}
+
+TEST_F(Motion, SettingButtonsSendTheirCommand) {
+    open();
+    type("SetPosition", "1234");
+    const std::pair<const char*, const char*> buttons[] = {
+        {"Command2", "ABS"},      {"Command1", "INC"},    {"clear", "CLR"},
+        {"ResetPos", "PX=0"},     {"Re", "EX=0"},         {"Command29", "PX=1234"},
+        {"Command28", "EX=1234"}, {"Command30", "T1234"}, {"Command9", "SSPDM=0"}};
+    for (const auto& [name, command] : buttons) {
+        sent().clear();
+        click(name);
+        EXPECT_EQ(sent(), (Commands{command})) << name;
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(Motion, PositionChangeOnTheFlyReportsARefusal) {
+    controller.replies["T500"] = "?T500";
+    open();
+    type("SetPosition", "500");
+    click("Command30");
+    EXPECT_EQ(ui.messages, (Commands{"Error! ?T500"}));
+}
+
+TEST_F(Motion, SCurveIsRefusedWhileTheAxisMoves) {
+    controller.replies["MST"] = "2";
+    open();
+    tick();
+    click("Command11");
+    EXPECT_EQ(sent().size(), 12u); // the tick's queries only
+    EXPECT_EQ(ui.messages, (Commands{"Cannot set while running!"}));
+}
+
+TEST_F(Motion, SCurveAndTrapezoidNeedTheControllersOk) {
+    open();
+    tick();
+    sent().clear();
+    click("Command11");
+    click("Command12");
+    EXPECT_EQ(sent(), (Commands{"SCV=1", "SCV=0"}));
+    EXPECT_TRUE(ui.messages.empty());
+    controller.replies["SCV=1"] = "?SCV=1";
+    click("Command11");
+    EXPECT_EQ(ui.messages, (Commands{"Error Setting Scurve!"}));
+}
+
+TEST_F(Motion, AccelAndSpeedOnTheFly) {
+    open();
+    type("otfacc", "2000");
+    type("SSPDX", "800");
+    click("Command10");
+    EXPECT_EQ(sent(), (Commands{"ACC=2000", "SSPD800"}));
+    EXPECT_TRUE(ui.messages.empty());
+    controller.replies["SSPD800"] = "?SSPD800";
+    click("Command10");
+    EXPECT_EQ(ui.messages, (Commands{"Error Setting Speed! ?SSPD800"}));
+}
+
+TEST_F(Motion, SyncOutputBoxSendsComparisonPositionTimeAndSwitch) {
+    open();
+    choose("XSel", ">");
+    type("SyncPos", "");
+    choose("SynTimeX", "5");
+    click("SyncEnableX");
+    EXPECT_EQ(sent(), (Commands{"SYNC=3", "SYNP=0", "SYNT=5", "SYNO"}));
+    sent().clear();
+    choose("XSel", "<");
+    type("SyncPos", "-40");
+    click("SyncEnableX");
+    EXPECT_EQ(sent(), (Commands{"SYNC=2", "SYNP=-40", "SYNT=5", "SYNF"}));
+}
+
+TEST_F(Motion, LatchBoxTogglesTheControllersLatch) {
+    open();
+    controller.replies["LTS"] = "0";
+    click("EnableLatch");
+    EXPECT_EQ(sent(), (Commands{"LTS", "LT=1"}));
+    sent().clear();
+    controller.replies["LTS"] = "1";
+    click("EnableLatch");
+    EXPECT_EQ(sent(), (Commands{"LTS", "LT=0"}));
+}
+
+TEST_F(Motion, OutputLampsSwitchTheirOutput) {
+    open();
+    click("d1");
+    controller.replies["DO"] = "3";
+    tick(3);
+    sent().clear();
+    click("d1");
+    click("d2");
+    EXPECT_EQ(sent(), (Commands{"DO1=0", "DO2=0"}));
+    controller.replies["DO2=0"] = "?DIO enabled";
+    click("d2");
+    EXPECT_EQ(ui.messages, (Commands{"DIO is enabled."}));
+}
+
+TEST_F(Motion, FirstOutputSwitchesOnFromDark) {
+    open();
+    click("d1");
+    EXPECT_EQ(sent(), (Commands{"DO1=1"}));
+}
+
+TEST_F(Motion, CheckBoxesSendTheirNewValue) {
+    controller.replies["EO"] = "0";
+    open();
+    click("EnableStat");
+    click("DIOenable");
+    click("DIOenable");
+    EXPECT_EQ(sent(), (Commands{"EO=1", "EDIO=1", "EDIO=0"}));
+}
+
+TEST_F(Motion, FailedExchangeStopsLaterButtons) {
+    open();
+    controller.silent = {"LSPD=300"};
+    click("Command13");
+    EXPECT_EQ(sent(), (Commands{"HSPD=1000", "LSPD=300"}));
+    EXPECT_EQ(ui.messages, (Commands{"No Reply to Command: LSPD=300", "Communication Error!"}));
+    sent().clear();
+    for (const char* name : {"Command13", "Command5", "Command2", "ResetPos", "Command11", "d1",
+                             "EnableLatch", "SyncEnableX"})
+        click(name);
+    EXPECT_TRUE(sent().empty());
+}
+
+struct BadInputCase {
+    const char* fieldName;
+    const char* text;
+    const char* button;
+};
+
+class BadFieldInput : public MainWindowTest, public ::testing::WithParamInterface<BadInputCase> {};
+
+TEST_P(BadFieldInput, NamesTheFieldAndSendsNothing) {
+    const BadInputCase& c = GetParam();
+    open();
+    type(c.fieldName, c.text);
+    click(c.button);
+    EXPECT_TRUE(sent().empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find(c.fieldName), std::string::npos) << ui.messages[0];
+    EXPECT_NE(ui.messages[0].find(c.text), std::string::npos) << ui.messages[0];
+    EXPECT_TRUE(state.LinkOpen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Motion, BadFieldInput,
+                         ::testing::Values(BadInputCase{"SetSpeed", "12abc", "Command13"},
+                                           BadInputCase{"LSpeed", "99999999999", "Command5"},
+                                           BadInputCase{"Decel", "fast", "Command3"},
+                                           BadInputCase{"SetPosition", "1e3", "Command5"},
+                                           BadInputCase{"SetPosition", "10.5", "Command29"},
+                                           BadInputCase{"SetPosition", "5\rABORT", "Command30"},
+                                           BadInputCase{"otfacc", "x", "Command10"},
+                                           BadInputCase{"SSPDX", "fast", "Command10"},
+                                           BadInputCase{"SyncPos", "--3", "SyncEnableX"}));
+
+TEST_F(Motion, SyncBoxGoesBackWhenItsFieldsAreBad) {
+    open();
+    type("SyncPos", "abc");
+    click("SyncEnableX");
+    EXPECT_FALSE(ticked("SyncEnableX"));
+}
+
+TEST_F(Motion, StopsGoOutEvenWhenASpeedFieldIsBad) {
+    open();
+    type("SetSpeed", "oops");
+    click("Command15");
+    click("Command16");
+    EXPECT_EQ(sent(), (Commands{"STOP", "ABORT"}));
+    EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+TEST_F(Motion, EnterInAFieldStartsNoMove) {
+    open();
+    QLineEdit* edit = find<QLineEdit>("SetPosition");
+    edit->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QCoreApplication::sendEvent(edit, &press);
+    EXPECT_TRUE(sent().empty());
+}
+
+} // namespace
+} // namespace maintest
