@@ -66,7 +66,7 @@ std::optional<std::string> LoaderLinks::openSerial() {
 // A connection still being made is not a failure here; the job waits for it (bounded).
 std::optional<std::string> LoaderLinks::openEthernet(const LoaderSetup& setup) {
     ethernet_ =
-        factory_.ethernet ? factory_.ethernet(setup.EthernetAddress, setup.SerialPort) : nullptr;
+        factory_.ethernet ? factory_.ethernet(setup.EthernetAddress, setup.EthernetPort) : nullptr;
     if (!ethernet_) return "Could not open TCP/IP socket!";
     return std::nullopt;
 }

@@ -40,6 +40,12 @@ void applyLineLimit(LoaderSetup& setup, const std::string& value) {
         setup.LineLimit.reset();
 }
 
+void applyPort(LoaderSetup& setup, const std::string& value) {
+    setup.SerialPort = common::toWholeNumber16(value).value_or(setup.SerialPort);
+    const auto port = common::toWholeNumber(value);
+    if (port && *port >= 0 && *port <= 65535) setup.EthernetPort = *port;
+}
+
 void applyLine(LoaderSetup& setup, const std::string& line) {
     // The fourth character separates key and value; it is not looked at.
     const std::string key = line.substr(0, 3);
@@ -47,7 +53,7 @@ void applyLine(LoaderSetup& setup, const std::string& line) {
     if (key == "LIN")
         applyLineLimit(setup, value);
     else if (key == "POR")
-        setup.SerialPort = common::toWholeNumber16(value).value_or(setup.SerialPort);
+        applyPort(setup, value);
     else if (key == "BAU")
         setup.BaudRate = value;
     else if (key == "DEV")

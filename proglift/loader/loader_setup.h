@@ -15,7 +15,8 @@ struct LoaderSetup {
     // Number of program slots; nullopt until a LIN line holds a positive whole number.
     std::optional<int32_t> LineLimit;
     std::string LineLimitText; // the LIN value as written, for the failure text
-    int16_t SerialPort = 0;    // serial port number, or the TCP port
+    int16_t SerialPort = 0;    // serial port number
+    int32_t EthernetPort = 0;  // the same POR value as a TCP port, which may pass 32767
     std::string BaudRate;
     std::string DeviceName;
     int16_t LoaderOperation = NoOperation;

@@ -88,3 +88,10 @@ TEST(LoaderSetup, LineLimitMustBeAPositiveWholeNumber) {
     }
     EXPECT_EQ(ParseLoaderSetup({"LIN: 1785 "}).LineLimit, 1785);
 }
+
+TEST(LoaderSetup, TcpPortsAboveTheSerialRangeAreKept) {
+    const LoaderSetup setup = ParseLoaderSetup({"POR:40000"});
+    EXPECT_EQ(setup.EthernetPort, 40000);
+    EXPECT_EQ(setup.SerialPort, 0);
+    EXPECT_EQ(ParseLoaderSetup({"POR:70000"}).EthernetPort, 0);
+}

@@ -1,0 +1,178 @@
+// The whole loader run in-process: set-up file, window, step timer, links and result file, with
+// the real TCP link against a controller served from the test.
+
+#include "job_harness.h"
+#include "proglift/windows/job_window.h"
+#include "proglift/windows/loader_program.h"
+#include "tcp_controller.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace proglift_testing;
+
+namespace {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "proglift_program_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication instance(argc, argv);
+    return instance;
+}
+
+// Fast time-outs so that a silent peer costs a fraction of a second.
+proglift::LinkFactory tcpFactory(const ScratchFolder& folder) {
+    return proglift::LinkFactory::real(
+        folder.str(), {.connectWaitMs = 2000, .replyTimeoutMs = 300, .replySilenceMs = 50});
+}
+
+void writeTcpSetup(const ScratchFolder& folder, const std::string& operation, int port,
+                   const std::string& lineLimit = "1785") {
+    folder.write("proglift_setup.txt",
+                 crlfLines({"LIN:" + lineLimit, "COM:ETHERNET", "IPA:127.0.0.1",
+                            "POR:" + std::to_string(port), "OPE:" + operation, "FIL:CompileOut.txt",
+                            "MOD:QB-450"}));
+}
+
+// Sockets need the application to exist before they are made.
+struct WithApplication {
+    WithApplication() { application(); }
+};
+
+class LoaderProgram : public ::testing::Test, private WithApplication {
+protected:
+    std::vector<std::string> writeProgram(int count) {
+        std::vector<std::string> lines;
+        std::string bytes;
+        for (int i = 0; i < count; ++i) {
+            lines.push_back("CV" + std::to_string(i));
+            bytes += lines.back() + "\r\n";
+        }
+        folder.write("CompileOut.txt", bytes + "\r\n");
+        return lines;
+    }
+
+    simulator::ControllerModel controller{{.model = "QB-450"}};
+    TcpController peer{controller};
+    ScratchFolder folder;
+};
+
+} // namespace
+
+TEST_F(LoaderProgram, DownloadOverTcpWritesTheProgramAndReportsSuccess) {
+    writeTcpSetup(folder, "DOWNLOAD", peer.port());
+    const auto lines = writeProgram(100);
+    EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 0);
+    EXPECT_EQ(peer.received, joined(slotWrites(lines), slotClears(100, 169)));
+    EXPECT_EQ(folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
+}
+
+TEST_F(LoaderProgram, UploadOverTcpKeepsTheSlotTextOnlyEvenWhenRepliesComeInPieces) {
+    for (int i = 0; i < 5; ++i)
+        controller.setState("SA" + std::to_string(i) + "=CV" + std::to_string(i));
+    controller.setState("SA2=X"); // a one-character slot is still a slot
+    peer.splitReplies = true;
+    peer.terminator = "\r\n";
+    writeTcpSetup(folder, "UPLOAD", peer.port());
+    EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 0);
+    EXPECT_EQ(peer.received, slotReads(0, 5));
+    EXPECT_EQ(folder.read("UploadOut.txt"), "CV0\r\nCV1\r\nX\r\nCV3\r\nCV4\r\n");
+}
+
+TEST_F(LoaderProgram, RepliesWithoutTerminatorEndAfterASilence) {
+    peer.terminator = "";
+    writeTcpSetup(folder, "DOWNLOAD", peer.port());
+    const auto lines = writeProgram(80);
+    const auto factory = proglift::LinkFactory::real(folder.str(), {.replySilenceMs = 10});
+    EXPECT_EQ(proglift::runLoader(folder.str(), factory), 0);
+    EXPECT_EQ(peer.received, joined(slotWrites(lines), slotClears(80, 84)));
+    EXPECT_EQ(folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
+}
+
+TEST_F(LoaderProgram, TcpPeerThatClosesOrFallsSilentEndsTheRunWithItsText) {
+    struct Case {
+        int closeAfter, silentAfter;
+        const char* text;
+    };
+    const Case cases[] = {
+        {20, -1, "Could not open TCP/IP socket!"},
+        {-1, 20, "No Reply to Command: SA20=CV20"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        simulator::ControllerModel model({.model = "QB-450"});
+        TcpController failing(model);
+        failing.closeAfterCommands = c.closeAfter;
+        failing.silentAfterCommands = c.silentAfter;
+        writeTcpSetup(folder, "DOWNLOAD", failing.port());
+        writeProgram(50);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 1);
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(failing.received.size(), 21u);
+        EXPECT_EQ(folder.read("DownloadOut.txt"),
+                  std::string("DOWNLOAD FAILED!\r\n") + c.text + "\r\n");
+    }
+}
+
+TEST_F(LoaderProgram, NobodyListeningFailsFast) {
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost, 0);
+    const int port = closed.serverPort();
+    closed.close();
+    writeTcpSetup(folder, "UPLOAD", port);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 1);
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_EQ(folder.read("UploadOut.txt"), "UPLOAD FAILED!\r\nCould not open TCP/IP socket!\r\n");
+}
+
+TEST_F(LoaderProgram, NoValidOperationEndsWithoutWritingAnything) {
+    folder.write("proglift_setup.txt", crlfLines({"LIN:1785", "COM:SERIAL", "OPE:download"}));
+    EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 0);
+    EXPECT_EQ(folder.fileCount(), 1u);
+}
+
+TEST_F(LoaderProgram, CancelledUploadIsReportedInsteadOfLeavingTheLastResult) {
+    folder.write("UploadOut.txt", "CV1\r\nXX\r\n");
+    peer.silentAfterCommands = 0;
+    writeTcpSetup(folder, "UPLOAD", peer.port());
+    QTimer::singleShot(100, [] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == "CompilerForm" && window->isVisible())
+                window->findChild<QPushButton*>("Cancel")->click();
+        }
+    });
+    const auto factory = proglift::LinkFactory::real(folder.str(), {.replyTimeoutMs = 10000});
+    EXPECT_EQ(proglift::runLoader(folder.str(), factory), 1);
+    EXPECT_EQ(folder.read("UploadOut.txt"), "UPLOAD FAILED!\r\nUpload cancelled!\r\n");
+}
+
+TEST(JobWindow, NamesCaptionAndTextsFollowTheJob) {
+    application();
+    proglift::JobWindow download(proglift::JobWindow::Kind::Download);
+    EXPECT_EQ(download.objectName(), "DownloadForm");
+    EXPECT_EQ(download.windowTitle(), "SA Download");
+    EXPECT_EQ(download.findChild<QPushButton*>("Cancel"), nullptr);
+
+    proglift::JobWindow upload(proglift::JobWindow::Kind::Upload);
+    EXPECT_EQ(upload.objectName(), "CompilerForm");
+    EXPECT_EQ(upload.windowTitle(), "SA Upload");
+    upload.showPhase("Uploading the program...");
+    upload.showCommand("SA12");
+    upload.setProgressMaximum(1785);
+    upload.setProgressValue(6);
+    EXPECT_EQ(upload.findChild<QLabel*>("label")->text(), "Uploading the program...");
+    EXPECT_EQ(upload.findChild<QLabel*>("ProgressLabel")->text(), "SA12");
+    EXPECT_EQ(upload.findChild<QProgressBar*>("Progress")->maximum(), 1785);
+    EXPECT_EQ(upload.findChild<QProgressBar*>("Progress")->value(), 6);
+}
