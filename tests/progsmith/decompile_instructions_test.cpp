@@ -192,3 +192,21 @@ TEST(DecompileInstructions, ArcsAndCirclesTakeTheirValuesFromTheLinesBefore) {
     EXPECT_EQ(qb440.DecompileProgram({"&112$10", "&113$20", "&130$1"}), "CIRP10:20\r\n");
     EXPECT_EQ(qb440.DecompileProgram({"VR1", "&113$20", "&130$0"}), "CIRN?:20\r\n");
 }
+
+TEST(DecompileInstructions, EveryCodeOfEveryModelHasAText) {
+    for (const ModelInfo& model : allModels()) {
+        const Decompiler decompiler(&model);
+        for (size_t f = 0; f < kFormCount; ++f) {
+            const Form form = static_cast<Form>(f);
+            const int code = codeOf(&model, form);
+            if (code < 0) continue;
+            const std::string line = "&" + std::to_string(code) + "$1";
+            const FormKind kind = formInfo(form).kind;
+            if (kind == FormKind::Read)
+                EXPECT_NE(decompiler.DecodeOperand(line), "") << model.name << " " << line;
+            else if (kind != FormKind::Target && kind != FormKind::TargetVar)
+                EXPECT_NE(decompiler.DecompileProgram({"CV1", "CV1", "CV1", line}), "")
+                    << model.name << " " << line;
+        }
+    }
+}
