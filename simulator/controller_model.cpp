@@ -65,6 +65,14 @@ std::string upper(std::string_view text) {
     return result;
 }
 
+// "?" and the command as received; a CR in it would end the reply early, so it is left out.
+std::string refusal(std::string_view command) {
+    std::string reply = "?";
+    for (char c : command)
+        if (c != '\r') reply.push_back(c);
+    return reply;
+}
+
 int64_t steadyMicros() {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
@@ -161,11 +169,10 @@ std::string ControllerModel::run(std::string_view command) {
         &ControllerModel::handleDioTable,
     };
     for (Handler handler : handlers) {
-        if (Reply reply = (this->*handler)(key, value)) {
-            return *reply == "?" ? "?" + std::string(command) : *reply;
-        }
+        if (Reply reply = (this->*handler)(key, value))
+            return *reply == "?" ? refusal(command) : *reply;
     }
-    return "?" + std::string(command);
+    return refusal(command);
 }
 
 // Handlers answer nullopt for a command that is not theirs and "?" for one they refuse.
@@ -439,7 +446,9 @@ ControllerModel::Reply ControllerModel::handleSlot(std::string_view key,
     const bool inside = *index < int64_t(slots_.size());
     // Reading past the last slot answers empty, so a reader stops there.
     if (!value) return inside ? slots_[size_t(*index)] : std::string();
-    if (!inside) return "?";
+    // A program line holds no line breaks or NULs: reading it back could not carry them.
+    if (!inside || value->find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+        return "?";
     slots_[size_t(*index)] = std::string(*value);
     return "OK";
 }
