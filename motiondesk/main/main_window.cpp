@@ -50,6 +50,7 @@ public:
         return window->findChild<Widget*>(QString::fromLatin1(name));
     }
 
+    void bindControls();
     void readInputs();
     void showPanel();
     void load();
@@ -73,34 +74,54 @@ public:
     QTimer* Timer1 = nullptr;
     bool busy = false;
     bool released = false;
+
+    // The panel's controls, looked up once: the poll refreshes them many times a second.
+    template <typename Widget, typename Value>
+    using Bindings = std::vector<std::pair<Widget*, Value MainPanel::*>>;
+    Bindings<QLabel, std::string> texts;
+    Bindings<ui::Lamp, bool> lamps;
+    Bindings<QLineEdit, std::string> fields;
+    Bindings<QComboBox, std::string> lists;
+    Bindings<QCheckBox, bool> checks;
 };
 
+template <typename Widget, typename Value, size_t N>
+static void bindTable(const MainWindowPrivate& d, const PanelControl<Value> (&table)[N],
+                      MainWindowPrivate::Bindings<Widget, Value>& bindings) {
+    for (const auto& entry : table)
+        if (auto* widget = d.control<Widget>(entry.name))
+            bindings.emplace_back(widget, entry.member);
+}
+
+void MainWindowPrivate::bindControls() {
+    bindTable(*this, kPanelTexts, texts);
+    bindTable(*this, kPanelLamps, lamps);
+    bindTable(*this, kPanelFields, fields);
+    bindTable(*this, kPanelLists, lists);
+    bindTable(*this, kPanelChecks, checks);
+}
+
 void MainWindowPrivate::readInputs() {
-    for (const auto& entry : kPanelFields)
-        if (auto* edit = control<QLineEdit>(entry.name)) panel.*entry.member = fromQt(edit->text());
-    for (const auto& entry : kPanelLists)
-        if (auto* combo = control<QComboBox>(entry.name))
-            panel.*entry.member = fromQt(combo->currentText());
-    for (const auto& entry : kPanelChecks)
-        if (auto* box = control<QCheckBox>(entry.name)) panel.*entry.member = box->isChecked();
+    for (const auto& [edit, member] : fields)
+        panel.*member = fromQt(edit->text());
+    for (const auto& [combo, member] : lists)
+        panel.*member = fromQt(combo->currentText());
+    for (const auto& [box, member] : checks)
+        panel.*member = box->isChecked();
 }
 
 void MainWindowPrivate::showPanel() {
-    for (const auto& entry : kPanelTexts)
-        if (auto* label = control<QLabel>(entry.name)) label->setText(toQt(panel.*entry.member));
-    for (const auto& entry : kPanelLamps)
-        if (auto* lamp = control<ui::Lamp>(entry.name)) lamp->setLit(panel.*entry.member);
+    for (const auto& [label, member] : texts)
+        label->setText(toQt(panel.*member));
+    for (const auto& [lamp, member] : lamps)
+        lamp->setLit(panel.*member);
     // Fields are only written when they differ, so typing is not disturbed by the poll.
-    for (const auto& entry : kPanelFields) {
-        auto* edit = control<QLineEdit>(entry.name);
-        if (edit && fromQt(edit->text()) != panel.*entry.member)
-            edit->setText(toQt(panel.*entry.member));
-    }
-    for (const auto& entry : kPanelLists)
-        if (auto* combo = control<QComboBox>(entry.name))
-            combo->setCurrentText(toQt(panel.*entry.member));
-    for (const auto& entry : kPanelChecks)
-        if (auto* box = control<QCheckBox>(entry.name)) box->setChecked(panel.*entry.member);
+    for (const auto& [edit, member] : fields)
+        if (fromQt(edit->text()) != panel.*member) edit->setText(toQt(panel.*member));
+    for (const auto& [combo, member] : lists)
+        combo->setCurrentText(toQt(panel.*member));
+    for (const auto& [box, member] : checks)
+        box->setChecked(panel.*member);
 }
 
 void MainWindowPrivate::act(const std::function<void()>& action) {
@@ -195,6 +216,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     setWindowTitle("LMC-7 Program");
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     d_->frames = buildMainWindowLayout(this);
+    d_->bindControls();
     d_->Timer1 = new QTimer(this);
     d_->Timer1->setObjectName("Timer1");
     d_->Timer1->setInterval(10);
