@@ -69,14 +69,6 @@ TEST_F(SerialPortHandling, ReleasesAndTakesBackOnlyAnOpenSerialLink) {
     }
 }
 
-TEST_F(SerialPortHandling, ReopenLeavesAnOpenPortAlone) {
-    state.LinkOpen = true;
-    link.open(1, "9600,N,8,1");
-
-    EXPECT_TRUE(transport.ReopenSerialPort());
-    EXPECT_EQ(link.reopens, 0);
-}
-
 TEST_F(SerialPortHandling, FailedReopenIsReportedAndNextExchangeFails) {
     state.LinkOpen = true;
     link.openSucceeds = false;

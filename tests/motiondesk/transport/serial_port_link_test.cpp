@@ -1,22 +1,16 @@
 // The serial-port control on a real pseudo-terminal: port mapping, settings, the bytes on the
 // wire, characters left in the port, silence and a port that goes away.
 
-#include "motiondesk/transport/command_transport.h"
 #include "motiondesk/transport/serial_port_link.h"
 #include "pseudo_terminal.h"
-#include "recording_clock.h"
-#include "scripted_ui.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 
-#include <thread>
-
 namespace {
 
-using testing::ElementsAre;
 using testing::HasSubstr;
 using transport::SerialPortLink;
 using transport::SerialReadResult;
@@ -102,74 +96,6 @@ TEST_F(SerialPortLinkTest, VanishedPortIsAnErrorNotAWait) {
     EXPECT_EQ(link.readChar(3000).status, SerialReadResult::Error);
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_FALSE(link.errorText().empty());
-}
-
-class SerialPortExchange : public SerialPortLinkTest {
-protected:
-    void SetUp() override {
-        SerialPortLinkTest::SetUp();
-        state.LinkType = transport::LinkSerial;
-        state.SerialPort = Port;
-        state.BaudRate = "9600";
-        state.DeviceName = "02";
-        ASSERT_TRUE(transport.OpenSerialPort()) << transport.LastErrorText;
-        state.LinkOpen = true;
-    }
-    // The controller answers the next command character by character with a pause between.
-    std::thread answerSlowly(std::string reply, std::chrono::milliseconds pause) {
-        return std::thread([this, reply, pause] {
-            received = line.receiveLine();
-            for (char c : reply) {
-                line.send(std::string(1, c));
-                std::this_thread::sleep_for(pause);
-            }
-        });
-    }
-
-    transport::ConnectionState state;
-    testing_support::ScriptedUi ui;
-    testing_support::RecordingClock clock;
-    transport::CommandTransport transport{
-        state, transport::TransportPolicy::motiondesk(), &link, nullptr, &ui, clock};
-    std::string received;
-    std::string reply;
-};
-
-TEST_F(SerialPortExchange, SlowReplyWithinSilenceArrivesWhole) {
-    std::thread controller = answerSlowly("#02-150\r", std::chrono::milliseconds(40));
-    const int16_t status = transport.SendCommand("PX", reply);
-    controller.join();
-
-    EXPECT_EQ(received, "@02PX\r");
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(reply, "-150");
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(SerialPortExchange, PauseLongerThanSilenceTimesOut) {
-    std::thread controller = answerSlowly("12\r", std::chrono::milliseconds(250));
-    const int16_t status = transport.SendCommand("PX", reply);
-    controller.join();
-
-    EXPECT_EQ(status, -1);
-    EXPECT_EQ(reply, "1");
-    EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, ElementsAre("No Reply to Command: PX"));
-}
-
-TEST_F(SerialPortExchange, PortVanishingMidReplyIsCommunicationError) {
-    std::thread controller([this] {
-        line.receiveLine();
-        line.send("12");
-        line.hangUp();
-    });
-    const int16_t status = transport.SendCommand("PX", reply);
-    controller.join();
-
-    EXPECT_EQ(status, -1);
-    EXPECT_FALSE(state.LinkOpen);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_THAT(ui.messages[0], testing::StartsWith("Communication Error! "));
 }
 
 } // namespace
