@@ -158,6 +158,7 @@ TEST_F(Motion, LatchBoxTogglesTheControllersLatch) {
 TEST_F(Motion, OutputLampsSwitchTheirOutput) {
     open();
     click("d1");
+    EXPECT_EQ(sent(), (Commands{"DO1=1"}));
     controller.replies["DO"] = "3";
     tick(3);
     sent().clear();
@@ -167,12 +168,6 @@ TEST_F(Motion, OutputLampsSwitchTheirOutput) {
     controller.replies["DO2=0"] = "?DIO enabled";
     click("d2");
     EXPECT_EQ(ui.messages, (Commands{"DIO is enabled."}));
-}
-
-TEST_F(Motion, FirstOutputSwitchesOnFromDark) {
-    open();
-    click("d1");
-    EXPECT_EQ(sent(), (Commands{"DO1=1"}));
 }
 
 TEST_F(Motion, CheckBoxesSendTheirNewValue) {

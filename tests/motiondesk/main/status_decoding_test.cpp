@@ -29,16 +29,5 @@ TEST(StatusDecoding, NumericRepliesAreReformattedOrRefused) {
               std::nullopt);
 }
 
-TEST(StatusDecoding, StateTablesCoverTheirValuesAndNothingElse) {
-    EXPECT_EQ(programStatusText(3), std::nullopt);
-    EXPECT_EQ(programStatusText(-1), std::nullopt);
-    EXPECT_EQ(stepLoopStatusText(12), "NA");
-    EXPECT_EQ(stepLoopStatusText(14), std::nullopt);
-    EXPECT_EQ(syncStatusText(1), "WAITING");
-    EXPECT_EQ(syncStatusText(3), std::nullopt);
-    EXPECT_EQ(latchStatusText(2), "ON");
-    EXPECT_EQ(latchStatusText(-5), "-5");
-}
-
 } // namespace
 } // namespace mainwindow
