@@ -1,0 +1,190 @@
+#include "connection_harness.h"
+#include "modal_helpers.h"
+#include "motiondesk/windows/comm_type_window.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using connection_testing::click;
+using connection_testing::ConnectionHarness;
+using Messages = std::vector<std::string>;
+
+class CommType : public testing::Test {
+protected:
+    std::unique_ptr<connection::CommTypeWindow> open() {
+        return std::make_unique<connection::CommTypeWindow>(world.context());
+    }
+    static QComboBox* list(QWidget* window, const char* name) {
+        return window->findChild<QComboBox*>(name);
+    }
+    static std::string text(QWidget* window, const char* name) {
+        return list(window, name)->currentText().toLatin1().toStdString();
+    }
+    static void setText(QWidget* window, const char* name, const char* text) {
+        list(window, name)->setEditText(text);
+    }
+    ConnectionHarness world;
+};
+
+TEST_F(CommType, OpensWithItsCaptionVersionAndLists) {
+    auto window = open();
+    EXPECT_EQ(window->objectName(), "CommType");
+    EXPECT_EQ(window->windowTitle(), "LMC-7 GUI");
+    EXPECT_EQ(window->findChild<QLabel*>("VersionLabel")->text(), "Version 223");
+    EXPECT_EQ(world.guiVersion, "223");
+
+    QComboBox* ports = list(window.get(), "combo");
+    ASSERT_EQ(ports->count(), 15);
+    EXPECT_EQ(ports->itemText(0), "COM1");
+    EXPECT_EQ(ports->itemText(14), "COM15");
+    QComboBox* rates = list(window.get(), "baudCom");
+    EXPECT_EQ(rates->count(), 5);
+    EXPECT_EQ(rates->itemText(4), "115200");
+    QComboBox* ids = list(window.get(), "DeviceIDCombo");
+    ASSERT_EQ(ids->count(), 99);
+    EXPECT_EQ(ids->itemText(0), "01");
+    EXPECT_EQ(ids->itemText(8), "09");
+    EXPECT_EQ(ids->itemText(98), "99");
+    for (const char* button : {"Command1", "Command25", "SearchQW", "SearchAllQW", "Close"})
+        EXPECT_NE(window->findChild<QPushButton*>(button), nullptr) << button;
+}
+
+TEST_F(CommType, WithoutSettingsFileStartsAtCom1With9600AndId01) {
+    auto window = open();
+    EXPECT_EQ(text(window.get(), "combo"), "COM1");
+    EXPECT_EQ(text(window.get(), "baudCom"), "9600");
+    EXPECT_EQ(text(window.get(), "DeviceIDCombo"), "01");
+}
+
+TEST_F(CommType, ShowsTheSettingsFileAsItIs) {
+    world.writeFile("commsetup.ini", "COM12\r\n115200\r\n07\r\n");
+    auto window = open();
+    EXPECT_EQ(text(window.get(), "combo"), "COM12");
+    EXPECT_EQ(text(window.get(), "baudCom"), "115200");
+    EXPECT_EQ(text(window.get(), "DeviceIDCombo"), "07");
+}
+
+TEST_F(CommType, DamagedSettingsFilesOpenWithoutFailing) {
+    const std::pair<std::string, std::array<const char*, 3>> cases[] = {
+        {"COM4\r\n", {"COM4", "", ""}},
+        {"", {"", "", ""}},
+        {"COM99\r\n12345\r\nAB\r\nextra\r\n", {"COM99", "12345", "AB"}},
+        {std::string("\x01\x02\x00\xff\r\n\xe9", 7), {"\x01\x02", "\xe9", ""}},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        world.writeFile("commsetup.ini", bytes);
+        auto window = open();
+        EXPECT_EQ(text(window.get(), "combo").substr(0, 2), std::string(expected[0]).substr(0, 2));
+        EXPECT_EQ(text(window.get(), "baudCom"), expected[1]);
+        EXPECT_EQ(text(window.get(), "DeviceIDCombo"), expected[2]);
+    }
+}
+
+TEST_F(CommType, Rs485SavesTheChoiceAndOpensTheMainWindowOnThatPort) {
+    auto window = open();
+    setText(window.get(), "combo", "COM12");
+    setText(window.get(), "baudCom", "38400");
+    setText(window.get(), "DeviceIDCombo", "05");
+    click(window.get(), "Command25");
+
+    EXPECT_EQ(world.readFile("commsetup.ini"), "COM12\r\n38400\r\n05\r\n");
+    ASSERT_EQ(world.mainWindowShownWith.size(), 1u);
+    const transport::ConnectionState& state = world.mainWindowShownWith[0];
+    EXPECT_EQ(state.LinkType, transport::LinkSerial);
+    EXPECT_EQ(state.SerialPort, 12);
+    EXPECT_EQ(state.BaudRate, "38400");
+    EXPECT_EQ(state.DeviceName, "05");
+    EXPECT_TRUE(world.ui.messages.empty());
+}
+
+TEST_F(CommType, Rs485WithAnUnusablePortTextStillReachesTheMainWindow) {
+    world.writeFile("commsetup.ini", "garbage\r\n");
+    auto window = open();
+    click(window.get(), "Command25");
+    ASSERT_EQ(world.mainWindowShownWith.size(), 1u);
+    EXPECT_EQ(world.mainWindowShownWith[0].SerialPort, 0) << "no port; the main window says so";
+    EXPECT_EQ(world.mainWindowShownWith[0].BaudRate, "");
+}
+
+TEST_F(CommType, ExitSavesTheChoiceAndAsksTheProgramToEnd) {
+    auto window = open();
+    QSignalSpy exit(window.get(), &connection::CommTypeWindow::exitRequested);
+    setText(window.get(), "combo", "COM3");
+    click(window.get(), "Close");
+    EXPECT_EQ(exit.count(), 1);
+    EXPECT_EQ(world.readFile("commsetup.ini"), "COM3\r\n9600\r\n01\r\n");
+    EXPECT_TRUE(world.mainWindowShownWith.empty());
+}
+
+TEST_F(CommType, SearchFillsTheListsWithTheControllerItFound) {
+    world.portWithBus(1);
+    world.portWithBus(2);
+    world.controllerOn(3, "02", 38400);
+    auto window = open();
+    setText(window.get(), "baudCom", "19200");
+    click(window.get(), "SearchQW");
+
+    EXPECT_EQ(world.ui.messages, Messages{"KT-210 Found on Port:3 Baud:38400 ID:02"});
+    EXPECT_EQ(text(window.get(), "combo"), "COM3");
+    EXPECT_EQ(text(window.get(), "baudCom"), "38400");
+    EXPECT_EQ(text(window.get(), "DeviceIDCombo"), "02");
+    EXPECT_EQ(world.state.BaudRate, "19200") << "the baud list text as it was before the search";
+    EXPECT_TRUE(world.mainWindowShownWith.empty()) << "finding is not connecting";
+}
+
+TEST_F(CommType, SearchThatFindsNothingLeavesTheListsAlone) {
+    world.portWithBus(2);
+    world.controllerOn(1, "12", 9600);
+    auto window = open();
+    setText(window.get(), "combo", "COM5");
+    click(window.get(), "SearchQW");
+    EXPECT_EQ(world.ui.messages,
+              Messages{"Device not found!  Please check wiring and power inputs"});
+    EXPECT_EQ(text(window.get(), "combo"), "COM5");
+}
+
+TEST_F(CommType, SearchWithoutAnyPortSaysSoAndFindsNothing) {
+    auto window = open();
+    click(window.get(), "SearchQW");
+    EXPECT_EQ(world.ui.messages,
+              (Messages{"No Port Available!",
+                        "Device not found!  Please check wiring and power inputs"}));
+}
+
+TEST_F(CommType, SearchAllShowsEveryControllerFound) {
+    world.controllerOn(1, "01", 9600);
+    world.controllerOn(1, "04", 9600);
+    auto window = open();
+    click(window.get(), "SearchAllQW");
+    EXPECT_EQ(world.ui.messages, Messages{"Found on Com Port:1 Baud:9600 ID:01\r\n"
+                                          "Found on Com Port:1 Baud:9600 ID:04\r\n"});
+    EXPECT_EQ(text(window.get(), "combo"), "COM1");
+    EXPECT_EQ(text(window.get(), "DeviceIDCombo"), "01");
+}
+
+TEST_F(CommType, SearchAllThatFindsNothingSaysSo) {
+    world.portWithBus(1);
+    auto window = open();
+    click(window.get(), "SearchAllQW");
+    EXPECT_EQ(world.ui.messages, Messages{"No device found!"});
+}
+
+TEST_F(CommType, ShowsWhereAPortLinkLeads) {
+    std::filesystem::create_directories(world.path("ports"));
+    std::filesystem::create_symlink("/dev/null", world.path("ports/COM2"));
+    auto window = open();
+    auto* device = window->findChild<QLabel*>("PortDevice");
+    setText(window.get(), "combo", "COM2");
+    EXPECT_TRUE(device->text().endsWith("/dev/null")) << device->text().toStdString();
+    setText(window.get(), "combo", "COM3");
+    EXPECT_TRUE(device->text().endsWith("/dev/ttyS2")) << device->text().toStdString();
+}
+
+} // namespace

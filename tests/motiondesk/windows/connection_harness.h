@@ -1,0 +1,101 @@
+#pragma once
+// The connection window's world for tests: a temporary EXE folder, the shared connection state,
+// a scripted user interface, serial buses of controller models behind COM ports, USB devices,
+// and a main window that only records the state it was shown with.
+
+#include "motiondesk/transport/connection_state.h"
+#include "motiondesk/windows/connection_context.h"
+#include "simulator/inprocess_serial_link.h"
+#include "simulator/inprocess_usb_library.h"
+#include "simulator/serial_bus.h"
+#include "simulator/usb_device.h"
+#include "support/scripted_ui.h"
+
+#include <QTemporaryDir>
+
+#include <deque>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace connection_testing {
+
+class ConnectionHarness {
+public:
+    // COM<port> exists and carries bus (an empty bus: a port nobody answers on).
+    simulator::SerialBus& portWithBus(int port) {
+        auto& bus = buses_[port];
+        if (!bus) bus = std::make_unique<simulator::SerialBus>();
+        return *bus;
+    }
+    // A controller on COM<port>.
+    simulator::ControllerModel& controllerOn(int port, const std::string& id, int baud) {
+        return portWithBus(port).add({.deviceId = id, .baudRate = baud});
+    }
+    // A USB device with this product text's controller behind it.
+    simulator::UsbDevice& usbDevice(const std::string& id) {
+        usbControllers_.push_back(std::make_unique<simulator::ControllerModel>(
+            simulator::ControllerConfig{.deviceId = id}));
+        usbDevices_.push_back(std::make_unique<simulator::UsbDevice>(*usbControllers_.back()));
+        usb.attach(*usbDevices_.back());
+        return *usbDevices_.back();
+    }
+
+    // Every frame that went out on COM<port>, as "@" + ID + command.
+    std::vector<std::string> framesOn(int port) {
+        std::vector<std::string> frames;
+        for (const auto& frame : portWithBus(port).frames())
+            frames.push_back("@" + frame.deviceId + frame.command);
+        return frames;
+    }
+
+    connection::ConnectionContext context() {
+        connection::ConnectionContext context{
+            state,
+            ui,
+            usb,
+            [this]() -> std::unique_ptr<transport::SerialLink> {
+                auto link = std::make_unique<simulator::InProcessSerialLink>();
+                for (auto& [port, bus] : buses_)
+                    link->attach(port, *bus);
+                return link;
+            },
+            exeFolder(),
+            guiVersion,
+            [this](QWidget*) { mainWindowShownWith.push_back(state); }};
+        context.searchTickMs = 0;
+        context.searchEmptyReadMs = 2;
+        return context;
+    }
+
+    std::string exeFolder() const { return folder_.path().toStdString(); }
+    std::string path(const std::string& name) const { return exeFolder() + "/" + name; }
+
+    void writeFile(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+    std::string readFile(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+
+    transport::ConnectionState state;
+    testing_support::ScriptedUi ui;
+    simulator::InProcessUsbLibrary usb;
+    std::string guiVersion;
+    // The connection state each time the main window was shown.
+    std::vector<transport::ConnectionState> mainWindowShownWith;
+
+private:
+    QTemporaryDir folder_;
+    std::map<int, std::unique_ptr<simulator::SerialBus>> buses_;
+    std::deque<std::unique_ptr<simulator::ControllerModel>> usbControllers_;
+    std::deque<std::unique_ptr<simulator::UsbDevice>> usbDevices_;
+};
+
+} // namespace connection_testing

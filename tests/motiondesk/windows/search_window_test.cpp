@@ -1,0 +1,66 @@
+#include "connection_harness.h"
+#include "modal_helpers.h"
+#include "motiondesk/windows/comm_type_window.h"
+#include "motiondesk/windows/search_window.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+using connection_testing::click;
+using connection_testing::ConnectionHarness;
+using connection_testing::whenModalShown;
+using Messages = std::vector<std::string>;
+
+TEST(SearchWindow, HasItsCaptionBarAndTimer) {
+    ConnectionHarness world;
+    connection::ConnectionContext context = world.context();
+    context.searchTickMs = 100;
+    connection::SearchWindow window(context);
+    EXPECT_EQ(window.objectName(), "SearchCom");
+    EXPECT_EQ(window.windowTitle(), "Search KT Device");
+    auto* bar = window.findChild<QProgressBar*>("Progress");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 1000);
+    EXPECT_NE(window.findChild<QLabel*>("ProgressLabel"), nullptr);
+    auto* timer = window.findChild<QTimer*>("StatusTimer");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 100);
+}
+
+TEST(SearchWindow, CancelEndsTheSearchWithNothingFound) {
+    ConnectionHarness world;
+    for (int port = 1; port <= 15; ++port)
+        world.portWithBus(port);
+    world.controllerOn(15, "09", 115200);
+    connection::ConnectionContext context = world.context();
+    context.searchTickMs = 1;
+    connection::CommTypeWindow window(context);
+
+    QString labelWhenCancelled;
+    whenModalShown("SearchCom", [&](QWidget* search) {
+        auto* bar = search->findChild<QProgressBar*>("Progress");
+        // Cancel once the search has got going.
+        auto* waitForProgress = new QTimer(search);
+        QObject::connect(waitForProgress, &QTimer::timeout, [=, &labelWhenCancelled] {
+            if (bar->value() < 500) return;
+            waitForProgress->stop();
+            labelWhenCancelled = search->findChild<QLabel*>("ProgressLabel")->text();
+            click(search, "Cancel");
+        });
+        waitForProgress->start(1);
+    });
+    click(&window, "SearchQW");
+
+    EXPECT_TRUE(labelWhenCancelled.startsWith("Trying Port ")) << labelWhenCancelled.toStdString();
+    EXPECT_EQ(world.ui.messages,
+              Messages{"Device not found!  Please check wiring and power inputs"});
+    const auto& frames = world.portWithBus(15).frames();
+    EXPECT_TRUE(frames.empty()) << "cancelled before reaching the last port";
+}
+
+} // namespace
