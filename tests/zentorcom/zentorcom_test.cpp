@@ -189,6 +189,19 @@ TEST_F(UsbStandIn, SlowDeviceWithinTheTimeoutStillAnswers) {
     EXPECT_EQ(text(exchange(handle, "VER").second), "V223");
 }
 
+TEST_F(UsbStandIn, UnpluggedDeviceStopsAnsweringAndLeavesTheList) {
+    ASSERT_TRUE(startSim({"--fault", "disconnect:1"}));
+    ZENTORCOM(fnZentorComSetTimeouts)(300, 300);
+    const int32_t handle = openDevice(0);
+    EXPECT_EQ(text(exchange(handle, "VER").second), "V223");
+    auto [status, reply] = exchange(handle, "VER");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::count(reply.begin(), reply.end(), 0), 64);
+    int32_t count = -1;
+    ZENTORCOM(fnZentorComGetNumDevices)(&count);
+    EXPECT_EQ(count, 0);
+}
+
 TEST_F(UsbStandIn, VanishedDeviceGivesAllZeroBlockAtOnce) {
     ASSERT_TRUE(startSim({}));
     const int32_t handle = openDevice(0);
