@@ -19,13 +19,28 @@ namespace {
 
 constexpr int DefaultWaitMs = 10000;
 
+QWidget* findIn(QWidget* window, const QString& name) {
+    if (!window || !window->isVisible()) return nullptr;
+    if (window->objectName() == name) return window;
+    for (QWidget* child : window->findChildren<QWidget*>(name))
+        if (child->isVisible()) return child;
+    return nullptr;
+}
+
+// "Window/Control" looks only in that window; a bare name looks in the window in front first,
+// since windows may reuse a control name.
 QWidget* findVisible(const QString& name) {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (!top->isVisible()) continue;
-        if (top->objectName() == name) return top;
-        for (QWidget* child : top->findChildren<QWidget*>(name))
-            if (child->isVisible()) return child;
+    if (name.contains('/')) {
+        const QString window = name.section('/', 0, 0);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == window && top->isVisible())
+                return findIn(top, name.section('/', 1));
+        return nullptr;
     }
+    if (QWidget* found = findIn(QApplication::activeModalWidget(), name)) return found;
+    if (QWidget* found = findIn(QApplication::activeWindow(), name)) return found;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (QWidget* found = findIn(top, name)) return found;
     return nullptr;
 }
 
@@ -105,6 +120,12 @@ bool WindowScript::run(const QStringList& words) {
     if (command == "waittext") {
         QWidget* widget = findVisible(name);
         return waitUntil(widget && textOf(widget).contains(words.value(2)), words, 3);
+    }
+    if (command == "waitchange") {
+        QWidget* widget = findVisible(name);
+        const QString now = widget ? textOf(widget) : QString();
+        if (waitingSince_ < 0) baseline_ = now;
+        return waitUntil(widget && now != baseline_, words, 2);
     }
     if (command == "answer") return answer(words);
     if (command == "quit") {

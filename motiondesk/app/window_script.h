@@ -4,10 +4,13 @@
 // controls show and saves pictures of windows, all by object name. It runs only when the
 // environment variable MOTIONDESK_SCRIPT names a script; a user never meets it.
 //
+// A name is an object name, looked for in the window in front first, or "Window/Control".
 // One command per line, blank lines and lines starting with # ignored:
 //   wait <name> [ms]              until a visible window or control of that name exists
 //   waitgone <name> [ms]          until no visible one does
 //   waittext <name> <text> [ms]   until the control's text contains <text>
+//   waitchange <name> [ms]        until the control's text differs from what it was when the
+//                                 wait began
 //   click <name>                  presses a button (queued, so a modal window it opens can be
 //                                 worked by the next commands)
 //   select <name> <row>           chooses a row of a list
@@ -48,6 +51,7 @@ private:
     int next_ = 0;
     qint64 waitingSince_ = -1;
     bool clickQueued_ = false;
+    QString baseline_;
     QTimer* timer_;
 };
 

@@ -9,7 +9,7 @@
 
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -132,13 +132,19 @@ QWidget* CommTypeWindow::buildSerialFrame() {
     portDevice_->setPalette(dim);
     connect(port_, &QComboBox::currentTextChanged, this, &CommTypeWindow::showPortDevice);
 
-    auto* form = new QFormLayout;
-    auto* portRow = new QHBoxLayout;
-    portRow->addWidget(port_);
-    portRow->addWidget(portDevice_, 1);
-    form->addRow("Port:", portRow);
-    form->addRow("Baud rate:", baud_);
-    form->addRow("Device ID:", deviceId_);
+    // The three lists line up in one column; what the port opens is shown beside it.
+    auto* grid = new QGridLayout;
+    const std::pair<const char*, QComboBox*> rows[] = {
+        {"Port:", port_}, {"Baud rate:", baud_}, {"Device ID:", deviceId_}};
+    for (int row = 0; row < 3; ++row) {
+        auto* label = new QLabel(rows[row].first, frame);
+        label->setBuddy(rows[row].second);
+        rows[row].second->setMinimumWidth(120);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(rows[row].second, row, 1);
+    }
+    grid->addWidget(portDevice_, 0, 2);
+    grid->setColumnStretch(2, 1);
 
     auto* connectButton = makeButton(frame, "Command25", "RS-485");
     connectButton->setDefault(true);
@@ -154,7 +160,7 @@ QWidget* CommTypeWindow::buildSerialFrame() {
     buttons->addWidget(searchAll);
 
     auto* layout = new QVBoxLayout(frame);
-    layout->addLayout(form);
+    layout->addLayout(grid);
     layout->addLayout(buttons);
     return frame;
 }
