@@ -1,0 +1,74 @@
+#pragma once
+// Runs the built motiondesk program from a private program folder of its own: a copy of the
+// executable with an EXE folder beside it, whose ports/COM1 links to a simulator's
+// pseudo-terminal and which holds the USB library. The program is worked by a window script
+// (MOTIONDESK_SCRIPT) and offscreen, so tests running at the same time never share a settings
+// file, a port or a USB device.
+
+#include "support/sim_process.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+
+namespace app_testing {
+
+struct ProgramResult {
+    int exitCode = -1;
+    QStringList output; // the lines the script printed
+    QString errors;
+};
+
+class ProgramFolder {
+public:
+    // Links COM1 to the simulator's pseudo-terminal "{dir}/COM1" and points the USB library at
+    // its socket folder "{dir}/usb".
+    bool prepare(const testing_support::SimProcess& sim) {
+        sim_ = &sim;
+        const QString program = folder_.filePath("motiondesk");
+        return QDir().mkpath(exe("ports")) && QFile::copy(SUITE_BUILD_DIR "/motiondesk", program) &&
+               QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner) &&
+               QFile::link(sim.path("COM1"), exe("ports/COM1")) &&
+               QFile::copy(SUITE_EXE_DIR "/libZentorCom.so", exe("libZentorCom.so"));
+    }
+
+    ProgramResult run(const QStringList& scriptLines, int deadlineMs = 120000) {
+        QFile script(folder_.filePath("window.script"));
+        script.open(QIODevice::WriteOnly);
+        script.write(scriptLines.join('\n').toUtf8());
+        script.close();
+
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("MOTIONDESK_SCRIPT", script.fileName());
+        environment.insert("ZENTORCOM_DIR", sim_->path("usb"));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(environment);
+        process.start(folder_.filePath("motiondesk"), {});
+        ProgramResult result;
+        if (!process.waitForFinished(deadlineMs)) {
+            process.kill();
+            process.waitForFinished();
+            result.errors = "motiondesk did not finish in time; ";
+        }
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.output =
+            QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        result.errors += QString::fromLocal8Bit(process.readAllStandardError());
+        return result;
+    }
+
+    QString exe(const QString& name) const { return folder_.filePath("EXE/" + name); }
+    QByteArray readExeFile(const QString& name) const {
+        QFile file(exe(name));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+private:
+    QTemporaryDir folder_;
+    const testing_support::SimProcess* sim_ = nullptr;
+};
+
+} // namespace app_testing
