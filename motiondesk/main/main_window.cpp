@@ -144,7 +144,7 @@ void MainWindowPrivate::load() {
         MSComm1 = context.makeSerialLink();
     bool pollRuns = false;
     act([&] { pollRuns = startup.load(MSComm1.get()); });
-    if (channel.linkOpen()) applyFirmwareGates();
+    if (pollRuns) applyFirmwareGates();
     if (pollRuns) Timer1->start();
 }
 
