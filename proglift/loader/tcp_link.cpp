@@ -2,12 +2,15 @@
 
 #include <QHostAddress>
 
+#include <algorithm>
+
 namespace proglift {
 
 TcpEthernetLink::TcpEthernetLink(TcpTimings timings) : timings_(timings) {
-    replyTimer_.setSingleShot(true);
     connect(&socket_, &QTcpSocket::readyRead, this, &TcpEthernetLink::readIncoming);
-    connect(&replyTimer_, &QTimer::timeout, this, &TcpEthernetLink::replyTimerExpired);
+    connect(&watchTimer_, &QTimer::timeout, this, &TcpEthernetLink::checkReplyTime);
+    watchTimer_.setInterval(
+        std::max(1, std::min(timings_.replySilenceMs, timings_.replyTimeoutMs) / 4));
 }
 
 TcpEthernetLink::~TcpEthernetLink() {
@@ -43,7 +46,8 @@ void TcpEthernetLink::send(const std::string& command) {
     awaitingReply_ = true;
     socket_.write(command.data(), static_cast<qint64>(command.size()));
     socket_.flush();
-    replyTimer_.start(timings_.replyTimeoutMs);
+    sinceSend_.start();
+    if (!watchTimer_.isActive()) watchTimer_.start();
 }
 
 void TcpEthernetLink::readIncoming() {
@@ -58,22 +62,26 @@ void TcpEthernetLink::readIncoming() {
         }
         pending_.append(c);
     }
-    if (!pending_.isEmpty()) replyTimer_.start(timings_.replySilenceMs);
+    if (!pending_.isEmpty()) sinceData_.start();
 }
 
-void TcpEthernetLink::replyTimerExpired() {
-    if (!awaitingReply_) return;
-    if (!pending_.isEmpty()) {
-        deliver(pending_.toStdString());
+void TcpEthernetLink::checkReplyTime() {
+    if (!awaitingReply_) {
+        watchTimer_.stop();
         return;
     }
+    if (!pending_.isEmpty()) {
+        if (sinceData_.elapsed() >= timings_.replySilenceMs) deliver(pending_.toStdString());
+        return;
+    }
+    if (sinceSend_.elapsed() < timings_.replyTimeoutMs) return;
     awaitingReply_ = false;
+    watchTimer_.stop();
     if (onFailure) onFailure("No Reply to Command: " + command_);
 }
 
 void TcpEthernetLink::deliver(const std::string& reply) {
     awaitingReply_ = false;
-    replyTimer_.stop();
     pending_.clear();
     if (onReply) onReply(reply);
 }

@@ -35,13 +35,17 @@ public:
 
 private:
     void readIncoming();
-    void replyTimerExpired();
+    void checkReplyTime();
     void deliver(const std::string& reply);
 
     TcpTimings timings_;
     QTcpSocket socket_;
     QElapsedTimer connectClock_;
-    QTimer replyTimer_;
+    // One timer checks the waits of all commands; starting a timer per command costs more than
+    // a local exchange.
+    QTimer watchTimer_;
+    QElapsedTimer sinceSend_;
+    QElapsedTimer sinceData_;
     QByteArray pending_;
     bool awaitingReply_ = false;
     std::string command_;

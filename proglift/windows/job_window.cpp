@@ -11,9 +11,10 @@ namespace proglift {
 
 namespace {
 
-// A serial job sends a command every millisecond or two with no events in between; painting
-// every one of them would cost more than the exchange.
-constexpr qint64 RepaintIntervalMs = 20;
+// A job sends a command every millisecond or less; painting every one of them would cost more
+// than the exchange. Over serial and USB no events are processed while the job runs, so the
+// window is painted at once; over TCP the frame timer catches what a burst left behind.
+constexpr int FrameIntervalMs = 40;
 
 } // namespace
 
@@ -45,14 +46,17 @@ JobWindow::JobWindow(Kind kind, QWidget* parent)
     stepTimer_.setObjectName(upload ? "StatusTimer" : "Timer1");
     stepTimer_.setInterval(StepIntervalMs);
     connect(&stepTimer_, &QTimer::timeout, this, &JobWindow::stepTimerFired);
+    frameTimer_.setSingleShot(true);
+    frameTimer_.setInterval(FrameIntervalMs);
+    connect(&frameTimer_, &QTimer::timeout, this, &JobWindow::showPending);
 }
 
 bool JobWindow::runJob(LoaderJob& job) {
     job_ = &job;
-    lastRepaint_.start();
     stepTimer_.start();
     exec();
     stepTimer_.stop();
+    showPending();
     job_ = nullptr;
     return job.finished();
 }
@@ -69,8 +73,8 @@ void JobWindow::showPhase(const std::string& text) {
 }
 
 void JobWindow::showCommand(const std::string& command) {
-    progressLabel_->setText(QString::fromLatin1(command.data(), static_cast<int>(command.size())));
-    repaintAtFrameRate();
+    pendingCommand_ = QString::fromLatin1(command.data(), static_cast<qsizetype>(command.size()));
+    updateAtFrameRate();
 }
 
 void JobWindow::setProgressMaximum(int32_t maximum) {
@@ -78,14 +82,30 @@ void JobWindow::setProgressMaximum(int32_t maximum) {
 }
 
 void JobWindow::setProgressValue(int32_t value) {
-    if (value >= progress_->minimum() && value <= progress_->maximum()) progress_->setValue(value);
+    pendingProgress_ = value;
+    updateAtFrameRate();
 }
 
-void JobWindow::repaintAtFrameRate() {
-    if (!isVisible() || lastRepaint_.elapsed() < RepaintIntervalMs) return;
-    lastRepaint_.restart();
-    progressLabel_->repaint();
-    progress_->repaint();
+void JobWindow::updateAtFrameRate() {
+    pending_ = true;
+    if (!lastUpdate_.isValid() || lastUpdate_.elapsed() >= FrameIntervalMs) {
+        showPending();
+        if (isVisible()) {
+            progressLabel_->repaint();
+            progress_->repaint();
+        }
+    } else if (!frameTimer_.isActive()) {
+        frameTimer_.start();
+    }
+}
+
+void JobWindow::showPending() {
+    if (!pending_) return;
+    pending_ = false;
+    lastUpdate_.start();
+    progressLabel_->setText(pendingCommand_);
+    if (pendingProgress_ >= progress_->minimum() && pendingProgress_ <= progress_->maximum())
+        progress_->setValue(pendingProgress_);
 }
 
 } // namespace proglift

@@ -35,14 +35,21 @@ public:
 
 private:
     void stepTimerFired();
-    void repaintAtFrameRate();
+    // Shows the latest command and progress now if the last update is a frame ago, otherwise
+    // when the frame timer fires.
+    void updateAtFrameRate();
+    void showPending();
 
     QLabel* label_;
     QLabel* progressLabel_;
     QProgressBar* progress_;
     QPushButton* cancel_ = nullptr;
     QTimer stepTimer_;
-    QElapsedTimer lastRepaint_;
+    QTimer frameTimer_;
+    QElapsedTimer lastUpdate_;
+    QString pendingCommand_;
+    int pendingProgress_ = 0;
+    bool pending_ = false;
     LoaderJob* job_ = nullptr;
 };
 
