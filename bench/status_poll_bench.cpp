@@ -1,0 +1,207 @@
+// How fast the main window's status poll runs against controller-sim on a pseudo-terminal, and
+// how close that comes to what the serial line allows. Each run prints the ticks per second the
+// poll achieved and the limit of the line: its characters per second (10 bits per character)
+// divided by the characters one tick puts on the wire, commands and replies together.
+//
+//   status_poll_bench [seconds per run]       (controller-sim is looked for beside the build)
+
+#include "motiondesk/main/main_window.h"
+#include "motiondesk/transport/clock.h"
+#include "motiondesk/transport/command_transport.h"
+#include "motiondesk/transport/connection_state.h"
+#include "motiondesk/transport/serial_port_link.h"
+#include "motiondesk/transport/usb_library.h"
+#include "motiondesk/ui/user_interface.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// Counts the characters that cross the line in both directions.
+class CountingLink final : public transport::SerialLink {
+public:
+    explicit CountingLink(std::string exeFolder) : port_(std::move(exeFolder)) {}
+    bool open(int portNumber, const std::string& settings) override {
+        return port_.open(portNumber, settings);
+    }
+    void close() override { port_.close(); }
+    bool isOpen() const override { return port_.isOpen(); }
+    bool reopen() override { return port_.reopen(); }
+    bool write(const std::string& bytes) override {
+        characters += bytes.size();
+        return port_.write(bytes);
+    }
+    transport::SerialReadResult readChar(int silenceMs) override {
+        const auto result = port_.readChar(silenceMs);
+        if (result.status == transport::SerialReadResult::Char) ++characters;
+        return result;
+    }
+    std::string errorText() const override { return port_.errorText(); }
+
+    long long characters = 0;
+
+private:
+    transport::SerialPortLink port_;
+};
+
+// No dialogs in a benchmark: every message is printed and counted as a failure.
+class PrintingUi final : public ui::UserInterface {
+public:
+    void showMessage(const std::string& text) override {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        ++messages;
+    }
+    bool askYesNo(const std::string&) override { return false; }
+    std::optional<std::string> openFileName(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> saveFileName(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    void quitProgram() override {}
+    int messages = 0;
+};
+
+class NoUsb final : public transport::UsbLibrary {
+public:
+    bool available() override { return false; }
+    int32_t GetNumDevices(int32_t&) override { return 0; }
+    int32_t GetProductString(int32_t, uint8_t*, int32_t) override { return 0; }
+    int32_t SetTimeouts(int32_t, int32_t) override { return 0; }
+    int32_t Open(int32_t, int32_t&) override { return 0; }
+    int32_t SendRecv(int32_t, const uint8_t*, int32_t, int32_t, uint8_t*) override { return 0; }
+    int32_t Flush(int32_t) override { return 0; }
+    int32_t Close(int32_t) override { return 0; }
+};
+
+QString findSimulator() {
+    QDir dir(QCoreApplication::applicationDirPath());
+    for (int up = 0; up < 3; ++up) {
+        if (QFileInfo(dir.filePath("controller-sim")).isExecutable())
+            return dir.filePath("controller-sim");
+        dir.cdUp();
+    }
+    return {};
+}
+
+bool startSimulator(QProcess& sim, const QString& program, const QString& folder, int baud,
+                    bool wireTime) {
+    QStringList arguments = {"--pty", folder + "/ports/COM1", "--baud", QString::number(baud)};
+    if (wireTime) arguments << "--wire-time";
+    sim.start(program, arguments);
+    while (sim.waitForReadyRead(10000))
+        while (sim.canReadLine())
+            if (sim.readLine().trimmed() == "ready") return true;
+    return false;
+}
+
+struct RunResult {
+    bool ok = false;
+    long long ticks = 0;
+    long long characters = 0;
+    double seconds = 0;
+};
+
+RunResult measure(const QString& simulator, int baud, bool wireTime, double seconds) {
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath("ports");
+    QProcess sim;
+    RunResult result;
+    if (!startSimulator(sim, simulator, folder.path(), baud, wireTime)) return result;
+
+    transport::ConnectionState state;
+    state.LinkType = transport::LinkSerial;
+    state.SerialPort = 1;
+    state.BaudRate = std::to_string(baud);
+    PrintingUi ui;
+    transport::RealClock clock;
+    NoUsb usb;
+    transport::CommandTransport transport(state, transport::TransportPolicy::motiondesk(), nullptr,
+                                          &usb, &ui, clock);
+    mainwindow::ProgramValues program;
+    CountingLink* link = nullptr;
+    const std::string exeFolder = folder.path().toStdString();
+    mainwindow::MainWindowContext context{state,
+                                          transport,
+                                          ui,
+                                          clock,
+                                          usb,
+                                          [&]() -> std::unique_ptr<transport::SerialLink> {
+                                              auto made = std::make_unique<CountingLink>(exeFolder);
+                                              link = made.get();
+                                              return made;
+                                          },
+                                          exeFolder,
+                                          program};
+    {
+        mainwindow::MainWindow window(context);
+        if (state.LinkOpen && link) {
+            link->characters = 0;
+            QElapsedTimer timer;
+            timer.start();
+            while (timer.elapsed() < seconds * 1000 && state.LinkOpen) {
+                window.pollTick();
+                ++result.ticks;
+            }
+            result.seconds = timer.elapsed() / 1000.0;
+            result.characters = link->characters;
+            result.ok = state.LinkOpen && ui.messages == 0;
+        }
+    }
+    sim.terminate();
+    sim.waitForFinished(5000);
+    return result;
+}
+
+void report(int baud, bool wireTime, const RunResult& run) {
+    if (!run.ok || run.ticks == 0) {
+        std::printf("%6d baud %-13s  failed\n", baud, wireTime ? "wire time" : "no wire time");
+        return;
+    }
+    const double ticksPerSecond = run.ticks / run.seconds;
+    const double charactersPerTick = double(run.characters) / run.ticks;
+    if (!wireTime) {
+        std::printf("%6d baud %-13s  %8.1f ticks/s  (%.1f characters per tick)\n", baud,
+                    "no wire time", ticksPerSecond, charactersPerTick);
+        return;
+    }
+    const double limit = baud / 10.0 / charactersPerTick;
+    std::printf("%6d baud %-13s  %8.1f ticks/s  limit %8.1f ticks/s  (%.1f characters per "
+                "tick)  %5.1f%% of the limit\n",
+                baud, "wire time", ticksPerSecond, limit, charactersPerTick,
+                100.0 * ticksPerSecond / limit);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const double seconds = argc > 1 ? std::max(0.5, std::atof(argv[1])) : 3.0;
+    const QString simulator = findSimulator();
+    if (simulator.isEmpty()) {
+        std::fprintf(stderr, "controller-sim not found near %s\n",
+                     qPrintable(QCoreApplication::applicationDirPath()));
+        return 1;
+    }
+    std::printf("status poll against controller-sim, %.1f s per run\n", seconds);
+    bool allOk = true;
+    const struct {
+        int baud;
+        bool wireTime;
+    } runs[] = {{9600, true}, {115200, true}, {115200, false}};
+    for (const auto& run : runs) {
+        const RunResult result = measure(simulator, run.baud, run.wireTime, seconds);
+        report(run.baud, run.wireTime, result);
+        allOk = allOk && result.ok;
+    }
+    return allOk ? 0 : 1;
+}
