@@ -3,7 +3,9 @@
 // poll achieved and the limit of the line: its characters per second (10 bits per character)
 // divided by the characters one tick puts on the wire, commands and replies together.
 //
-//   status_poll_bench [seconds per run]       (controller-sim is looked for beside the build)
+//   status_poll_bench [runs [seconds per run]]   (default 3 runs of 2 s; the median is shown)
+//
+// controller-sim is looked for beside the benchmark and up to two folders above it.
 
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/transport/clock.h"
@@ -20,8 +22,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -115,7 +120,11 @@ RunResult measure(const QString& simulator, int baud, bool wireTime, double seco
     QDir(folder.path()).mkpath("ports");
     QProcess sim;
     RunResult result;
-    if (!startSimulator(sim, simulator, folder.path(), baud, wireTime)) return result;
+    if (!startSimulator(sim, simulator, folder.path(), baud, wireTime)) {
+        std::fprintf(stderr, "controller-sim did not start: %s\n",
+                     sim.readAllStandardError().constData());
+        return result;
+    }
 
     transport::ConnectionState state;
     state.LinkType = transport::LinkSerial;
@@ -154,6 +163,8 @@ RunResult measure(const QString& simulator, int baud, bool wireTime, double seco
             result.seconds = timer.elapsed() / 1000.0;
             result.characters = link->characters;
             result.ok = state.LinkOpen && ui.messages == 0;
+        } else {
+            std::fprintf(stderr, "the main window did not connect\n");
         }
     }
     sim.terminate();
@@ -161,23 +172,41 @@ RunResult measure(const QString& simulator, int baud, bool wireTime, double seco
     return result;
 }
 
-void report(int baud, bool wireTime, const RunResult& run) {
-    if (!run.ok || run.ticks == 0) {
-        std::printf("%6d baud %-13s  failed\n", baud, wireTime ? "wire time" : "no wire time");
+struct Summary {
+    bool ok = true;
+    double ticksPerSecond = 0; // median of the runs
+    double charactersPerTick = 0;
+};
+
+// The median run by ticks per second; any failed run fails the summary.
+Summary summarise(std::vector<RunResult> runs) {
+    Summary summary;
+    std::vector<std::pair<double, double>> rates;
+    for (const RunResult& run : runs) {
+        if (!run.ok || run.ticks == 0)
+            summary.ok = false;
+        else
+            rates.emplace_back(run.ticks / run.seconds, double(run.characters) / run.ticks);
+    }
+    if (!summary.ok || rates.empty()) return {false, 0, 0};
+    std::sort(rates.begin(), rates.end());
+    std::tie(summary.ticksPerSecond, summary.charactersPerTick) = rates[rates.size() / 2];
+    return summary;
+}
+
+void report(int baud, bool wireTime, const Summary& run) {
+    const char* pacing = wireTime ? "wire time" : "no wire time";
+    if (!run.ok) {
+        std::printf("%6d baud %-13s  failed\n", baud, pacing);
         return;
     }
-    const double ticksPerSecond = run.ticks / run.seconds;
-    const double charactersPerTick = double(run.characters) / run.ticks;
-    if (!wireTime) {
-        std::printf("%6d baud %-13s  %8.1f ticks/s  (%.1f characters per tick)\n", baud,
-                    "no wire time", ticksPerSecond, charactersPerTick);
-        return;
+    std::printf("%6d baud %-13s  %8.1f ticks/s", baud, pacing, run.ticksPerSecond);
+    if (wireTime) {
+        const double limit = baud / 10.0 / run.charactersPerTick;
+        std::printf("  limit %8.1f ticks/s  %5.1f%% of the limit", limit,
+                    100.0 * run.ticksPerSecond / limit);
     }
-    const double limit = baud / 10.0 / charactersPerTick;
-    std::printf("%6d baud %-13s  %8.1f ticks/s  limit %8.1f ticks/s  (%.1f characters per "
-                "tick)  %5.1f%% of the limit\n",
-                baud, "wire time", ticksPerSecond, limit, charactersPerTick,
-                100.0 * ticksPerSecond / limit);
+    std::printf("  (%.1f characters per tick)\n", run.charactersPerTick);
 }
 
 } // namespace
@@ -185,23 +214,28 @@ void report(int baud, bool wireTime, const RunResult& run) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const double seconds = argc > 1 ? std::max(0.5, std::atof(argv[1])) : 3.0;
+    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const double seconds = argc > 2 ? std::max(0.5, std::atof(argv[2])) : 2.0;
     const QString simulator = findSimulator();
     if (simulator.isEmpty()) {
         std::fprintf(stderr, "controller-sim not found near %s\n",
                      qPrintable(QCoreApplication::applicationDirPath()));
         return 1;
     }
-    std::printf("status poll against controller-sim, %.1f s per run\n", seconds);
+    std::printf("status poll against controller-sim: median of %d runs of %.1f s each\n", repeats,
+                seconds);
     bool allOk = true;
     const struct {
         int baud;
         bool wireTime;
     } runs[] = {{9600, true}, {115200, true}, {115200, false}};
     for (const auto& run : runs) {
-        const RunResult result = measure(simulator, run.baud, run.wireTime, seconds);
-        report(run.baud, run.wireTime, result);
-        allOk = allOk && result.ok;
+        std::vector<RunResult> results;
+        for (int i = 0; i < repeats; ++i)
+            results.push_back(measure(simulator, run.baud, run.wireTime, seconds));
+        const Summary summary = summarise(results);
+        report(run.baud, run.wireTime, summary);
+        allOk = allOk && summary.ok;
     }
     return allOk ? 0 : 1;
 }
