@@ -204,6 +204,18 @@ TEST_P(EveryEndpoint, UploadStopsAtTheFirstEmptySlot) {
     EXPECT_EQ(setting.loader.folder.read("UploadOut.txt"), "VR1\r\nCV5\r\nAM\r\nXX\r\n");
 }
 
+TEST(EndToEnd, UsbDeviceIsFreeAgainWhenTheRunHasEnded) {
+    application();
+    Setting setting(Endpoint::Usb, "KT-210", {"--state", "SA0=XX"});
+    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
+    setting.writeSetup("UPLOAD", "KT-210");
+    EXPECT_EQ(setting.run(), 0);
+    // The loader leaves closing to the library's release at a normal end; a run that ended any
+    // other way would leave the device held and this second run unable to open it.
+    EXPECT_EQ(setting.run(), 0);
+    EXPECT_EQ(setting.loader.folder.read("UploadOut.txt"), "XX\r\n");
+}
+
 TEST(EndToEnd, ControllerThatStopsAnsweringMidDownloadEndsTheRun) {
     application();
     Setting setting(Endpoint::Pty, "KT-210", {"--fault", "no-reply@SA40="});
