@@ -1,0 +1,8 @@
+=
+=+
+IF  = 
+ HSPD=abc
+ STOP7
+ ECLEAR9
+ LTX=
+ END

@@ -1,0 +1,9 @@
+;*************************
+PRG 0
+LTX=-1
+SSPDMY=1000
+SYNPOSY=-5
+ARCP100:V2:-50
+X1Y2ZV3U4
+V1=SYNCFGY
+END
