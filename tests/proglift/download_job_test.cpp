@@ -7,56 +7,59 @@ using proglift::JobOutcome;
 
 namespace {
 
-class DownloadOverEveryLink : public ::testing::TestWithParam<Link> {};
+struct SlotJob {
+    const char* name;
+    const char* operation;
+    const char* model;
+    int programLines;
+    int firstEmptied, lastEmptied; // slots emptied after the program; none when first > last
+    const char* result;            // second line of a failure, or empty for success
+};
 
-std::string linkParamName(const ::testing::TestParamInfo<Link>& info) {
-    return linkName(info.param);
+void PrintTo(const SlotJob& job, std::ostream* out) {
+    *out << job.name;
+}
+
+const SlotJob slotJobs[] = {
+    {"HundredLinesThenRestOfPage", "DOWNLOAD", "QB-450", 100, 100, 169, ""},
+    {"WholePageNeedsNoEmptying", "DOWNLOAD", "QB-450", 85, 1, 0, ""},
+    {"OverTheLimitSendsNothing", "DOWNLOAD", "KT-210", 1786, 1, 0,
+     "Controller can only support up to 1785 lines of compiled code."},
+    {"ClearEmptiesEverySlot", "CLEAR", "KT-210", 0, 0, 1784, ""},
+};
+
+class SlotJobs : public ::testing::TestWithParam<std::tuple<SlotJob, Link>> {};
+
+std::string slotJobName(const ::testing::TestParamInfo<std::tuple<SlotJob, Link>>& info) {
+    return std::string(std::get<0>(info.param).name) + "_" + linkName(std::get<1>(info.param));
 }
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(Links, DownloadOverEveryLink,
-                         ::testing::Values(Link::Serial, Link::Usb, Link::Ethernet), linkParamName);
+INSTANTIATE_TEST_SUITE_P(Links, SlotJobs,
+                         ::testing::Combine(::testing::ValuesIn(slotJobs),
+                                            ::testing::Values(Link::Serial, Link::Usb,
+                                                              Link::Ethernet)),
+                         slotJobName);
 
-TEST_P(DownloadOverEveryLink, ProgramThenTheRestOfItsPageIsEmptied) {
-    LoaderBench bench("QB-450");
-    bench.writeSetup(GetParam(), "DOWNLOAD", "QB-450");
-    const auto lines = bench.writeProgram(100);
-    const JobOutcome outcome = bench.run();
-    EXPECT_TRUE(outcome.success) << outcome.LastErrorText;
-    EXPECT_EQ(bench.commands(), joined(slotWrites(lines), slotClears(100, 169)));
-    EXPECT_EQ(bench.folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
-    EXPECT_EQ(bench.controller->value("SA99"), lines[99]);
-}
-
-TEST_P(DownloadOverEveryLink, ProgramFillingWholePagesNeedsNoEmptying) {
-    LoaderBench bench("QB-450");
-    bench.writeSetup(GetParam(), "DOWNLOAD", "QB-450");
-    const auto lines = bench.writeProgram(85);
-    EXPECT_TRUE(bench.run().success);
-    EXPECT_EQ(bench.commands(), slotWrites(lines));
-    EXPECT_EQ(bench.folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
-}
-
-TEST_P(DownloadOverEveryLink, ProgramOverTheLineLimitIsRefusedBeforeAnythingIsSent) {
-    LoaderBench bench;
-    bench.writeSetup(GetParam(), "DOWNLOAD", "KT-210");
-    bench.writeProgram(1786);
-    EXPECT_FALSE(bench.run().success);
-    EXPECT_TRUE(bench.commands().empty());
-    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nController can only support up to 1785 lines of compiled "
-              "code.\r\n");
-}
-
-TEST_P(DownloadOverEveryLink, ClearEmptiesEverySlot) {
-    LoaderBench bench;
+TEST_P(SlotJobs, SendExactlyTheirCommandsAndReportThem) {
+    const auto& [job, link] = GetParam();
+    LoaderBench bench(job.model);
     bench.controller->setState("SA1784=XX");
-    bench.writeSetup(GetParam(), "CLEAR", "KT-210");
-    EXPECT_TRUE(bench.run().success);
-    EXPECT_EQ(bench.commands(), slotClears(0, 1784));
-    EXPECT_EQ(bench.controller->value("SA1784"), "");
-    EXPECT_EQ(bench.folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
+    bench.writeSetup(link, job.operation, job.model);
+    const auto lines = bench.writeProgram(job.programLines);
+    const JobOutcome outcome = bench.run();
+    const bool refused = *job.result != 0;
+    EXPECT_EQ(outcome.success, !refused) << outcome.LastErrorText;
+    const auto expected =
+        refused ? std::vector<std::string>{}
+                : joined(job.operation == std::string("CLEAR") ? std::vector<std::string>{}
+                                                               : slotWrites(lines),
+                         slotClears(job.firstEmptied, job.lastEmptied));
+    EXPECT_EQ(bench.commands(), expected);
+    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+              refused ? std::string("DOWNLOAD FAILED!\r\n") + job.result + "\r\n"
+                      : "DOWNLOAD SUCCESS!\r\n");
 }
 
 // The models with 170-line pages are not reached over USB.
@@ -96,16 +99,6 @@ TEST(Download, SetupThatCannotBeTrustedSendsNothing) {
         }
 }
 
-TEST(Download, MissingCompiledFileIsReportedWithItsPath) {
-    LoaderBench bench;
-    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
-    EXPECT_FALSE(bench.run().success);
-    EXPECT_TRUE(bench.commands().empty());
-    EXPECT_EQ(bench.folder.read("DownloadOut.txt"), "DOWNLOAD FAILED!\r\nFile " +
-                                                        bench.folder.str() +
-                                                        "/CompileOut.txt does not exist!\r\n");
-}
-
 TEST(Download, WindowShowsPhasesCurrentCommandAndProgress) {
     LoaderBench bench("QB-450");
     bench.writeSetup(Link::Serial, "DOWNLOAD", "QB-450");
@@ -116,29 +109,6 @@ TEST(Download, WindowShowsPhasesCurrentCommandAndProgress) {
     EXPECT_EQ(bench.display.lastCommand, "SA169=");
     EXPECT_EQ(bench.display.commandsShown, 170);
     EXPECT_EQ(bench.display.progressMaximum, 170);
-}
-
-TEST(Download, StartsOnlyAfterTheStartDelay) {
-    LoaderBench bench;
-    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
-    bench.writeProgram(85);
-    bench.run();
-    // Ten ticks of delay, then one tick sends the program and one the (empty) rest of the page.
-    EXPECT_EQ(bench.ticks, proglift::LoaderJob::StartDelayTicks + 2);
-}
-
-TEST(Download, SerialControllerThatStopsAnsweringEndsTheJobAtThatCommand) {
-    LoaderBench bench;
-    bench.controller->faults().setPlan(
-        {.kind = simulator::FaultKind::NoReply, .onlyCommand = "SA40="});
-    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
-    const auto lines = bench.writeProgram(100);
-    EXPECT_FALSE(bench.run().success);
-    EXPECT_EQ(bench.commands().size(), 41u);
-    EXPECT_EQ(bench.commands().back(), "SA40=" + lines[40]);
-    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nNo Reply to Command: SA40=" + lines[40] + "\r\n");
-    EXPECT_EQ(bench.folder.fileCount(), 3u); // set-up, compiled file, result: nothing partial
 }
 
 TEST(Download, SerialLineThatDropsPartWayIsReportedAsACommunicationError) {

@@ -163,27 +163,6 @@ TEST_P(EveryEndpoint, DownloadWritesTheProgramThenEmptiesTheRestOfThePage) {
     EXPECT_EQ(setting.loader.folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
 }
 
-TEST_P(EveryEndpoint, DownloadOfWholePagesEmptiesNothing) {
-    Setting setting(GetParam(), "QB-450");
-    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
-    setting.writeSetup("DOWNLOAD", "QB-450");
-    const auto lines = setting.writeProgram(85);
-    EXPECT_EQ(setting.run(), 0);
-    EXPECT_EQ(setting.commands(), writes(lines));
-}
-
-TEST_P(EveryEndpoint, ProgramOverTheLimitIsRefusedWithNothingSent) {
-    Setting setting(GetParam(), "KT-210");
-    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
-    setting.writeSetup("DOWNLOAD", "KT-210");
-    setting.writeProgram(1786);
-    EXPECT_EQ(setting.run(), 1);
-    EXPECT_TRUE(setting.commands().empty());
-    EXPECT_EQ(setting.loader.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nController can only support up to 1785 lines of compiled "
-              "code.\r\n");
-}
-
 TEST_P(EveryEndpoint, ClearEmptiesAll1785Slots) {
     Setting setting(GetParam(), "KT-210", {"--state", "SA1784=XX"});
     ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();

@@ -7,12 +7,6 @@
 using namespace proglift;
 using proglift_testing::ScratchFolder;
 
-TEST(ResultFiles, DownloadSuccessIsOneLine) {
-    ScratchFolder folder;
-    ASSERT_TRUE(writeDownloadResult(folder.str(), {true, "", {}}));
-    EXPECT_EQ(folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
-}
-
 TEST(ResultFiles, FailuresAreTwoLinesAndReplaceTheEarlierResult) {
     ScratchFolder folder;
     folder.write("DownloadOut.txt", "DOWNLOAD SUCCESS!\r\n");
