@@ -83,6 +83,30 @@ TEST(MotiondeskEndToEnd, UsbConnectsThroughTheDeviceList) {
     EXPECT_EQ(commands.first(), "usb 01 VER") << "USB skips the serial model check";
 }
 
+TEST(MotiondeskEndToEnd, AUsbControllerThatVanishesEndsTheProgramAfterOneMessage) {
+    QStringList arguments = simulatorArguments("01", "9600");
+    arguments << "--fault"
+              << "disconnect:40";
+    SimProcess sim(arguments);
+    ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.prepare(sim));
+
+    const auto result = folder.run({
+        "wait CommType",
+        "click Command1",
+        "wait frmSelect 30000",
+        "select frmSelect/DeviceList 0",
+        "click frmSelect/cmdOK",
+        "answer 30000",
+        // The program ends when the message is acknowledged; this wait never completes.
+        "wait NoSuchWindow 30000",
+    });
+
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(result.output, QStringList{"message=Error communication.  Closing application..."});
+}
+
 TEST(MotiondeskEndToEnd, SearchFindsTheControllerAtItsOwnRateAndId) {
     SimProcess sim(simulatorArguments("03", "38400"));
     ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
