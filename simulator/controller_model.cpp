@@ -255,11 +255,17 @@ ControllerModel::Reply ControllerModel::handleMotion(std::string_view key,
             axis_.home(search.direction, search.kind);
         return "OK";
     }
-    if (key == "STOP") return axis_.stop(), "OK";
-    if (key == "ABORT") return axis_.abort(), "OK";
-    if (key == "CLR") return axis_.clearErrors(), "OK";
-    if (key == "ABS" || key == "INC") return incremental_ = key == "INC", "OK";
-    if (key == "JO" || key == "JF") return joystick_ = key == "JO", "OK";
+    const std::pair<std::string_view, std::function<void()>> actions[] = {
+        {"STOP", [this] { axis_.stop(); }},       {"ABORT", [this] { axis_.abort(); }},
+        {"CLR", [this] { axis_.clearErrors(); }}, {"ABS", [this] { incremental_ = false; }},
+        {"INC", [this] { incremental_ = true; }}, {"JO", [this] { joystick_ = true; }},
+        {"JF", [this] { joystick_ = false; }},
+    };
+    for (const auto& [name, action] : actions) {
+        if (key != name) continue;
+        action();
+        return "OK";
+    }
     if (key.starts_with("SSPD") && key.size() > 4) {
         auto speed = parseInRange(key.substr(4), 0, findParameter("HSPD")->maximum);
         if (!speed) return "?";
@@ -333,8 +339,11 @@ ControllerModel::Reply ControllerModel::handleOutputs(std::string_view key,
 ControllerModel::Reply ControllerModel::handleSyncAndLatch(std::string_view key,
                                                            std::optional<std::string_view> value) {
     if (!value) {
-        if (key == "SYNO") return syncState_ = 1, checkSyncAndLatch(axis_.position()), "OK";
-        if (key == "SYNF") return syncState_ = 0, "OK";
+        if (key == "SYNO" || key == "SYNF") {
+            syncState_ = key == "SYNO" ? 1 : 0;
+            checkSyncAndLatch(axis_.position());
+            return "OK";
+        }
         if (key == "SYNS") return std::to_string(syncState_);
         if (key == "LTS") return std::to_string(latchState_);
         if (key == "LTP") return std::to_string(latchPosition_);
@@ -470,47 +479,70 @@ ControllerModel::Reply ControllerModel::handleDioTable(std::string_view key,
     return "OK";
 }
 
+bool ControllerModel::setInput(std::string_view key, std::string_view text) {
+    const std::pair<std::string_view, bool*> inputs[] = {{"LIMIT+", &axis_.plusLimitInput},
+                                                         {"LIMIT-", &axis_.minusLimitInput},
+                                                         {"HOMEIN", &axis_.homeInputForced},
+                                                         {"ZINDEX", &axis_.zIndexInput},
+                                                         {"LATCHIN", &axis_.latchInput}};
+    for (const auto& [name, input] : inputs) {
+        if (key != name) continue;
+        auto level = parseInRange(text, 0, 1);
+        if (!level) return false;
+        *input = *level == 1;
+        checkSyncAndLatch(axis_.position());
+        return true;
+    }
+    return false;
+}
+
+bool ControllerModel::setReadOnlyValue(std::string_view key, std::string_view text) {
+    auto number = parseInRange(text, INT32_MIN, INT32_MAX);
+    if (!number) return false;
+    const std::pair<std::string_view, int*> values[] = {{"DI", &inputs_},
+                                                        {"DO", &outputs_},
+                                                        {"AI1", &analog_[0]},
+                                                        {"AI2", &analog_[1]},
+                                                        {"LTS", &latchState_},
+                                                        {"SYNS", &syncState_},
+                                                        {"SASTAT", &threads_[0].state},
+                                                        {"SASTAT0", &threads_[0].state},
+                                                        {"SASTAT1", &threads_[1].state}};
+    for (const auto& [name, value] : values) {
+        if (key != name) continue;
+        *value = int(*number);
+        return true;
+    }
+    const std::pair<std::string_view, int64_t*> counters[] = {
+        {"SPC", &threads_[0].counterOverride},
+        {"SPC0", &threads_[0].counterOverride},
+        {"SPC1", &threads_[1].counterOverride}};
+    for (const auto& [name, counter] : counters) {
+        if (key != name) continue;
+        *counter = *number;
+        return true;
+    }
+    if (key == "BAUD" && baudCodeForRate(int(*number))) {
+        activeBaudCode_ = pendingBaudCode_ = baudCodeForRate(int(*number));
+        return true;
+    }
+    return false;
+}
+
 bool ControllerModel::setState(std::string_view assignment) {
     advanceTime();
     const auto equals = assignment.find('=');
     if (equals == std::string_view::npos) return false;
     const std::string key = upper(assignment.substr(0, equals));
     const std::string_view text = assignment.substr(equals + 1);
-    auto flag = [&](bool& target) {
-        auto v = parseInRange(text, 0, 1);
-        if (v) target = *v == 1;
-        return v.has_value();
-    };
-    if (key == "LIMIT+") return flag(axis_.plusLimitInput);
-    if (key == "LIMIT-") return flag(axis_.minusLimitInput);
-    if (key == "HOMEIN") return flag(axis_.homeInputForced);
-    if (key == "ZINDEX") return flag(axis_.zIndexInput);
-    if (key == "LATCHIN") {
-        const bool ok = flag(axis_.latchInput);
-        checkSyncAndLatch(axis_.position());
-        return ok;
+    if (key == "ID") {
+        if (!isTwoDigitId(text)) return false;
+        activeId_ = pendingId_ = std::string(text);
+        return true;
     }
-    auto number = parseInRange(text, INT32_MIN, INT32_MAX);
-    if (key == "ID" && isTwoDigitId(text)) return activeId_ = pendingId_ = text, true;
-    if (key == "BAUD" && number && baudCodeForRate(int(*number)))
-        return activeBaudCode_ = pendingBaudCode_ = baudCodeForRate(int(*number)), true;
-    if (number) {
-        if (key == "DI") return inputs_ = int32_t(*number), true;
-        if (key == "DO") return outputs_ = int32_t(*number), true;
-        if (key == "AI1" || key == "AI2") return analog_[key[2] - '1'] = int32_t(*number), true;
-        for (int t = 0; t < 2; ++t) {
-            const std::string suffix = t == 0 ? "" : "1";
-            if (key == "SASTAT" + suffix || key == "SASTAT" + std::to_string(t))
-                return threads_[size_t(t)].state = int(*number), true;
-            if (key == "SPC" + suffix || key == "SPC" + std::to_string(t))
-                return threads_[size_t(t)].counterOverride = *number, true;
-        }
-        if (key == "LTS") return latchState_ = int(*number), true;
-        if (key == "SYNS") return syncState_ = int(*number), true;
-    }
+    if (setInput(key, text) || setReadOnlyValue(key, text)) return true;
     // Everything else is a command the controller accepts anyway (HSPD=, V7=, SA0=, MP30=...).
-    std::string command(assignment);
-    return run(command) == "OK";
+    return run(assignment) == "OK";
 }
 
 void ControllerModel::powerCycle() {

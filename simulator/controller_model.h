@@ -91,6 +91,8 @@ private:
     Reply handleDriverTransfer(std::string_view key, std::optional<std::string_view> value);
     Reply handleSyncAndLatch(std::string_view key, std::optional<std::string_view> value);
     void checkSyncAndLatch(int32_t positionBefore);
+    bool setInput(std::string_view key, std::string_view text);
+    bool setReadOnlyValue(std::string_view key, std::string_view text);
     int32_t programCounter(int thread) const;
 
     const ModelInfo* model_;
@@ -103,9 +105,9 @@ private:
     std::map<std::string, std::string, std::less<>> parameters_;
     Axis axis_;
     bool incremental_ = false;
-    int32_t inputs_ = 0;
-    int32_t outputs_ = 0;
-    int32_t analog_[2] = {0, 0};
+    int inputs_ = 0;
+    int outputs_ = 0;
+    int analog_[2] = {0, 0};
     int latchState_ = 0;
     int32_t latchPosition_ = 0;
     int32_t latchEncoder_ = 0;
