@@ -71,20 +71,12 @@ TEST_F(CommType, ShowsTheSettingsFileAsItIs) {
     EXPECT_EQ(text(window.get(), "DeviceIDCombo"), "07");
 }
 
-TEST_F(CommType, DamagedSettingsFilesOpenWithoutFailing) {
-    const std::pair<std::string, std::array<const char*, 3>> cases[] = {
-        {"COM4\r\n", {"COM4", "", ""}},
-        {"", {"", "", ""}},
-        {"COM99\r\n12345\r\nAB\r\nextra\r\n", {"COM99", "12345", "AB"}},
-        {std::string("\x01\x02\x00\xff\r\n\xe9", 7), {"\x01\x02", "\xe9", ""}},
-    };
-    for (const auto& [bytes, expected] : cases) {
-        world.writeFile("commsetup.ini", bytes);
-        auto window = open();
-        EXPECT_EQ(text(window.get(), "combo").substr(0, 2), std::string(expected[0]).substr(0, 2));
-        EXPECT_EQ(text(window.get(), "baudCom"), expected[1]);
-        EXPECT_EQ(text(window.get(), "DeviceIDCombo"), expected[2]);
-    }
+TEST_F(CommType, DamagedSettingsFileOpensWithItsTextsAndEmptyLists) {
+    world.writeFile("commsetup.ini", std::string("\x01\x02\x00\xff\r\n\xe9", 7));
+    auto window = open();
+    EXPECT_EQ(text(window.get(), "combo").substr(0, 2), "\x01\x02");
+    EXPECT_EQ(text(window.get(), "baudCom"), "\xe9");
+    EXPECT_EQ(text(window.get(), "DeviceIDCombo"), "") << "a missing line leaves its list empty";
 }
 
 TEST_F(CommType, Rs485SavesTheChoiceAndOpensTheMainWindowOnThatPort) {

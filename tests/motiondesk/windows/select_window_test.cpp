@@ -97,21 +97,4 @@ TEST_F(SelectDevice, ADeviceThatCannotBeOpenedEndsTheProgram) {
     EXPECT_TRUE(world.mainWindowShownWith.empty());
 }
 
-TEST_F(SelectDevice, ADeviceLeftOpenByAnEarlierRunIsFreedThroughTheHandleFile) {
-    simulator::UsbDevice& device = world.usbDevice("01");
-    simulator::InProcessUsbLibrary earlierRun;
-    earlierRun.attach(device);
-    int32_t stale = 0;
-    ASSERT_EQ(earlierRun.Open(0, stale), 1);
-    world.writeFile("USBHandle.ini", "0," + std::to_string(stale) + "\r\n");
-    whenModalShown("frmSelect", [&](QWidget* select) {
-        select->findChild<QListWidget*>("DeviceList")->setCurrentRow(0);
-        click(select, "cmdOK");
-    });
-    clickUsb();
-    ASSERT_EQ(world.mainWindowShownWith.size(), 1u);
-    EXPECT_TRUE(world.mainWindowShownWith[0].LinkOpen);
-    EXPECT_TRUE(world.ui.messages.empty());
-}
-
 } // namespace
