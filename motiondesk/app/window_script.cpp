@@ -139,6 +139,7 @@ bool WindowScript::run(const QStringList& words) {
         return false;
     }
     if (command == "click") {
+        if (!qobject_cast<QAbstractButton*>(widget)) fail(name + " is not a button");
         QMetaObject::invokeMethod(widget, "click", Qt::QueuedConnection);
         clickQueued_ = true;
     } else if (command == "select") {
