@@ -1,0 +1,277 @@
+#include "progsmith/compiler/job_driver.h"
+
+#include "common/textfile.h"
+#include "progsmith/compiler/assembler.h"
+#include "progsmith/compiler/clean.h"
+#include "progsmith/compiler/syntax_check.h"
+
+namespace progsmith {
+
+namespace {
+
+constexpr const char* kCompileFailed = "Failed Compile!";
+
+bool hasWildcard(const std::string& path) {
+    return path.find('*') != std::string::npos;
+}
+
+// Lines ended by CR; LF characters are dropped and text after the last CR is not a line.
+std::vector<std::string> linesEndedByCr(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string current;
+    for (const char c : text) {
+        if (c == '\r') {
+            lines.push_back(std::move(current));
+            current.clear();
+        } else if (c != '\n') {
+            current.push_back(c);
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+CompilerJob::CompilerJob(std::string programFolder, UserMessages& messages)
+    : folder_(std::move(programFolder)), messages_(messages) {}
+
+std::string CompilerJob::pathOf(const std::string& name) const {
+    if (folder_.empty() || folder_.back() == '/') return folder_ + name;
+    return folder_ + '/' + name;
+}
+
+void CompilerJob::load() {
+    if (!ReadSetupFile()) {
+        finishWithFailure("Could not find configuration file");
+        return;
+    }
+    model_ = findModel(setupModel_);
+    resetRun();
+    // Without an operation the run could never end; it ends here with a failure file instead.
+    if (setupOperation_ != CompileOperation && setupOperation_ != DecompileOperation)
+        finishWithFailure("No operation in configuration file");
+}
+
+void CompilerJob::resetRun() {
+    orgProgram_.clear();
+    runStep_ = 1;
+    compiledProgram_.clear();
+    compileList_.clear();
+    decompiledProgram_.clear();
+    compileMsg_ = "NONE";
+    compileDone_ = false;
+    decompileDone_ = false;
+    compileLineNumber_ = 0;
+}
+
+bool CompilerJob::ReadSetupFile() {
+    const std::string path = pathOf(kSetupFileName);
+    if (hasWildcard(path)) return false;
+    const auto file = common::readTextFile(path);
+    if (!file.ok()) return false;
+    for (const auto& line : file.lines) {
+        if (line.empty()) continue;
+        const std::string key = line.substr(0, 3);
+        // The fourth character, normally ":", is not looked at.
+        const std::string value = line.size() > 4 ? line.substr(4) : std::string();
+        if (key == "MOD")
+            setupModel_ = value;
+        else if (key == "OPE")
+            setupOperation_ = value == "COMPILE" ? CompileOperation : DecompileOperation;
+        else if (key == "FIL")
+            setupFileName_ = value;
+    }
+    return true;
+}
+
+void CompilerJob::finishWithFailure(const std::string& reason) {
+    resultWritten_ =
+        common::writeLinesAtomically(pathOf(kCompileResultName), {kCompileFailed, reason});
+    runStep_ = 0;
+    finished_ = true;
+}
+
+CompilerJob::LoadResult CompilerJob::LoadProgramFile() {
+    const std::string path = pathOf(setupFileName_);
+    if (hasWildcard(path)) return LoadResult::Skipped;
+    const auto file = common::readTextFile(path);
+    if (!file.ok()) return LoadResult::Missing;
+    orgProgram_.clear();
+    for (const auto& line : file.lines) {
+        orgProgram_ += line;
+        orgProgram_ += "\r\n";
+    }
+    return LoadResult::Loaded;
+}
+
+void CompilerJob::LoadCompiledFile() {
+    const std::string path = pathOf(setupFileName_);
+    if (hasWildcard(path)) return;
+    const auto file = common::readTextFile(path);
+    if (!file.ok()) {
+        messages_.showMessage("File " + path + " does not exist!");
+        return;
+    }
+    compileList2_.insert(compileList2_.end(), file.lines.begin(), file.lines.end());
+}
+
+void CompilerJob::tick() {
+    if (finished_) return;
+    if (setupOperation_ == CompileOperation)
+        compileStep();
+    else if (setupOperation_ == DecompileOperation)
+        decompileStep();
+}
+
+void CompilerJob::cancel() {
+    compileDone_ = false;
+    finished_ = true;
+}
+
+void CompilerJob::compileStep() {
+    switch (runStep_) {
+    case 1: {
+        const LoadResult loaded = LoadProgramFile();
+        if (loaded == LoadResult::Missing) {
+            finishWithFailure("Could not find .prg file!");
+            return;
+        }
+        caption_ = "Cleaning up program...";
+        progress_ = 100;
+        cleanList_ = Clean(orgProgram_);
+        runStep_ = 2;
+        return;
+    }
+    case 2:
+        caption_ = "Checking syntax...";
+        progress_ = 200;
+        tokens_ = Tokenise(cleanList_);
+        runStep_ = 3;
+        return;
+    case 3:
+        caption_ = "Creating assembly...";
+        progress_ = 300;
+        if (auto error = CheckProgram(tokens_, model_)) {
+            failCompile(std::move(error->message),
+                        error->selectsLine ? std::optional<int>(error->line) : std::nullopt);
+            return;
+        }
+        runStep_ = 4;
+        return;
+    case 4: {
+        auto result = Assemble(tokens_, model_);
+        compileList_ = std::move(result.lines);
+        if (result.error) {
+            failCompile(std::move(result.error->message), result.error->line);
+            return;
+        }
+        compiledProgram_.clear();
+        for (const auto& line : compileList_)
+            compiledProgram_ += line + '\r';
+        compileDone_ = true;
+        progress_ = 800;
+        runStep_ = 0;
+        FinishRun();
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void CompilerJob::failCompile(std::string message, std::optional<int> line) {
+    compileMsg_ = std::move(message);
+    if (line) ReportErrorLine(*line);
+    compileDone_ = false;
+    progress_ = 800;
+    runStep_ = 0;
+    FinishRun();
+}
+
+void CompilerJob::decompileStep() {
+    switch (runStep_) {
+    case 1:
+        caption_ = "Getting program...";
+        LoadCompiledFile();
+        caption_ = "Decompiling program...";
+        progress_ = 500;
+        compiledProgram_.clear();
+        for (const auto& line : compileList2_)
+            compiledProgram_ += line + '\r';
+        progress_ = 600;
+        runStep_ = 2;
+        return;
+    case 2:
+        progress_ = 800;
+        // The decompiler (DecompileProgram, decompiler.h) turns compileList2_ into program text
+        // here. Until it is wired in, the compiled lines pass through unchanged.
+        orgProgram_.clear();
+        for (const auto& line : compileList2_)
+            orgProgram_ += line + "\r\n";
+        runStep_ = 3;
+        return;
+    case 3:
+        caption_ = "Cleaning up program...";
+        progress_ = 1000;
+        // The indentation (AddSpacesToProg, indent.h) is applied to orgProgram_ here; until it is
+        // wired in, the text passes through unchanged.
+        decompiledProgram_ = orgProgram_;
+        decompileDone_ = true;
+        runStep_ = 0;
+        FinishRun();
+        return;
+    default:
+        return;
+    }
+}
+
+void CompilerJob::ReportErrorLine(int line) {
+    compileLineNumber_ = line;
+    selectedLine_ = line;
+}
+
+std::optional<CompilerJob::Selection> CompilerJob::selection() const {
+    if (!selectedLine_ || *selectedLine_ < 1) return std::nullopt;
+    // Lines are counted by their CR; the text is taken to end with one.
+    size_t start = 0;
+    for (int line = 1; line < *selectedLine_; ++line) {
+        const size_t cr = orgProgram_.find('\r', start);
+        if (cr == std::string::npos) return std::nullopt;
+        start = cr + 1;
+        if (start < orgProgram_.size() && orgProgram_[start] == '\n') ++start;
+    }
+    if (start > orgProgram_.size()) return std::nullopt;
+    const size_t cr = orgProgram_.find('\r', start);
+    const size_t end = cr == std::string::npos ? orgProgram_.size() : cr;
+    return Selection{start, end - start};
+}
+
+void CompilerJob::FinishRun() {
+    if (setupOperation_ == CompileOperation)
+        resultWritten_ = WriteCompileResult();
+    else
+        resultWritten_ = WriteDecompileResult();
+    finished_ = true;
+}
+
+bool CompilerJob::WriteCompileResult() {
+    const std::string path = pathOf(kCompileResultName);
+    if (!compileDone_) {
+        return common::writeLinesAtomically(
+            path, {kCompileFailed, compileMsg_, "Line: " + std::to_string(compileLineNumber_)});
+    }
+    if (hasWildcard(path)) return false;
+    std::vector<std::string> lines = compileList_;
+    // Readers count the compiled lines as the file's lines minus this final empty one.
+    lines.emplace_back();
+    return common::writeLinesAtomically(path, lines);
+}
+
+bool CompilerJob::WriteDecompileResult() {
+    const std::string path = pathOf(kDecompileResultName);
+    if (!decompileDone_) return common::writeLinesAtomically(path, {"FAILED DECOMPILE"});
+    if (hasWildcard(path)) return false;
+    return common::writeLinesAtomically(path, linesEndedByCr(decompiledProgram_));
+}
+
+} // namespace progsmith

@@ -1,0 +1,112 @@
+#pragma once
+// One Progsmith run: reads the job from progsmith_setup.txt in the program folder, steps through
+// the phases of COMPILE or DECOMPILE one per tick, and writes CompileOut.txt or DecompileOut.prg.
+// Plain C++: the window calls load() once, tick() on its timer and cancel() on its button, and
+// closes when finished() turns true.
+
+#include "progsmith/compiler/model_tables.h"
+#include "progsmith/compiler/tokeniser.h"
+#include "progsmith/compiler/user_messages.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace progsmith {
+
+inline constexpr const char* kSetupFileName = "progsmith_setup.txt";
+inline constexpr const char* kCompileResultName = "CompileOut.txt";
+inline constexpr const char* kDecompileResultName = "DecompileOut.prg";
+
+enum SetupOperation : int { NoOperation = 0, CompileOperation = 1, DecompileOperation = 2 };
+
+class CompilerJob {
+public:
+    CompilerJob(std::string programFolder, UserMessages& messages);
+
+    // Window load: reads the set-up file, selects the model and resets the run. A set-up file
+    // that is missing or names no operation finishes the run at once with a failure file.
+    void load();
+    // One step of the run; does nothing once it has finished.
+    void tick();
+    // Ends the run at once without writing any result file.
+    void cancel();
+
+    bool finished() const { return finished_; }
+    // False when the result file could not be written (a folder without write access).
+    bool resultWritten() const { return resultWritten_; }
+
+    // What the window shows.
+    const std::string& caption() const { return caption_; }
+    int progress() const { return progress_; }
+    const std::string& orgProgram() const { return orgProgram_; }
+    // 1-based source line that the last error selected, and its character range in orgProgram().
+    std::optional<int> selectedLine() const { return selectedLine_; }
+    struct Selection {
+        size_t start = 0;
+        size_t length = 0;
+    };
+    std::optional<Selection> selection() const;
+
+    // Run state.
+    const std::string& setupModel() const { return setupModel_; }
+    int setupOperation() const { return setupOperation_; }
+    const std::string& setupFileName() const { return setupFileName_; }
+    const ModelInfo* model() const { return model_; }
+    int runStep() const { return runStep_; }
+    const std::string& compileMsg() const { return compileMsg_; }
+    int compileLineNumber() const { return compileLineNumber_; }
+    bool compileDone() const { return compileDone_; }
+    bool decompileDone() const { return decompileDone_; }
+    const std::vector<std::string>& compileList() const { return compileList_; }
+    const std::vector<std::string>& compileList2() const { return compileList2_; }
+    const std::string& compiledProgram() const { return compiledProgram_; }
+    const std::string& decompiledProgram() const { return decompiledProgram_; }
+
+    // The single steps, public for the window's buttons and for tests.
+    bool ReadSetupFile();
+    enum class LoadResult { Loaded, Missing, Skipped };
+    LoadResult LoadProgramFile();
+    void LoadCompiledFile();
+    void ReportErrorLine(int line);
+    void FinishRun();
+    bool WriteCompileResult();
+    bool WriteDecompileResult();
+
+private:
+    std::string pathOf(const std::string& name) const;
+    void resetRun();
+    void finishWithFailure(const std::string& reason);
+    void compileStep();
+    void decompileStep();
+    void failCompile(std::string message, std::optional<int> line);
+
+    std::string folder_;
+    UserMessages& messages_;
+
+    std::string setupModel_;
+    int setupOperation_ = NoOperation;
+    std::string setupFileName_;
+    const ModelInfo* model_ = nullptr;
+
+    std::string orgProgram_;
+    std::vector<std::string> cleanList_;
+    TokenTable tokens_;
+    std::vector<std::string> compileList_;
+    std::vector<std::string> compileList2_;
+    std::string compileMsg_ = "NONE";
+    bool compileDone_ = false;
+    bool decompileDone_ = false;
+    int compileLineNumber_ = 0;
+    std::string compiledProgram_;
+    std::string decompiledProgram_;
+    int runStep_ = 1;
+
+    std::string caption_;
+    int progress_ = 0;
+    std::optional<int> selectedLine_;
+    bool finished_ = false;
+    bool resultWritten_ = false;
+};
+
+} // namespace progsmith
