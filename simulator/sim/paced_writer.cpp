@@ -1,20 +1,42 @@
 #include "simulator/sim/paced_writer.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <ctime>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 namespace simulator {
+namespace {
+
+int64_t monotonicUs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
+}
+
+} // namespace
 
 PacedWriter::PacedWriter(std::function<void(const std::string&)> sink, QObject* parent)
-    : QObject(parent), sink_(std::move(sink)) {
-    clock_.start();
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &PacedWriter::flushDue);
+    : QObject(parent), sink_(std::move(sink)),
+      timer_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
+    if (timer_ < 0) return;
+    notifier_ = std::make_unique<QSocketNotifier>(timer_, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+        uint64_t expirations = 0;
+        [[maybe_unused]] ssize_t n = ::read(timer_, &expirations, sizeof expirations);
+        flushDue();
+    });
+}
+
+PacedWriter::~PacedWriter() {
+    notifier_.reset();
+    if (timer_ >= 0) ::close(timer_);
 }
 
 void PacedWriter::send(const Transmission& transmission) {
     if (transmission.bytes.empty()) return;
-    int64_t due = std::max(nowUs(), lastDueUs_);
+    int64_t due = std::max(monotonicUs(), lastDueUs_);
     for (const auto& b : transmission.bytes) {
         due += b.delayUs;
         queue_.emplace_back(due, b.byte);
@@ -25,20 +47,28 @@ void PacedWriter::send(const Transmission& transmission) {
 
 void PacedWriter::clear() {
     queue_.clear();
-    timer_.stop();
+    wakeAt(0);
 }
 
 void PacedWriter::flushDue() {
-    const int64_t now = nowUs();
+    const int64_t now = monotonicUs();
     std::string ready;
-    while (!queue_.empty() && queue_.front().first <= now) {
+    // Without a timer (the system refused one) pauses are skipped rather than lost bytes.
+    while (!queue_.empty() && (queue_.front().first <= now || timer_ < 0)) {
         ready.push_back(queue_.front().second);
         queue_.pop_front();
     }
     if (!ready.empty()) sink_(ready);
-    if (queue_.empty()) return;
-    const int64_t waitUs = queue_.front().first - now;
-    timer_.start(int(std::max<int64_t>(1, (waitUs + 999) / 1000)));
+    if (!queue_.empty()) wakeAt(queue_.front().first);
+}
+
+// Arms the timer for an absolute time on the monotonic clock; 0 disarms it.
+void PacedWriter::wakeAt(int64_t dueUs) {
+    if (timer_ < 0) return;
+    itimerspec when{};
+    when.it_value.tv_sec = time_t(dueUs / 1'000'000);
+    when.it_value.tv_nsec = long(dueUs % 1'000'000) * 1000;
+    timerfd_settime(timer_, TFD_TIMER_ABSTIME, &when, nullptr);
 }
 
 } // namespace simulator

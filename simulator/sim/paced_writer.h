@@ -1,16 +1,17 @@
 #pragma once
 // Sends a transmission's bytes when they are due: pauses of a slow reply and the wire time of
-// the line are kept in real time, measured from when the reply was handed over, so a stream of
-// replies keeps its average pace even though the timer only fires once a millisecond.
+// the line are kept in real time, measured from when the reply was handed over. The wake-ups
+// come from a timerfd armed at the absolute due time, which keeps microseconds where a
+// millisecond timer would stretch every character of a fast line.
 
 #include "simulator/faults.h"
 
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
+#include <QSocketNotifier>
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace simulator {
@@ -19,19 +20,20 @@ class PacedWriter : public QObject {
     Q_OBJECT
 public:
     explicit PacedWriter(std::function<void(const std::string&)> sink, QObject* parent = nullptr);
+    ~PacedWriter() override;
 
     void send(const Transmission& transmission);
     void clear();
 
 private:
     void flushDue();
-    int64_t nowUs() const { return clock_.nsecsElapsed() / 1000; }
+    void wakeAt(int64_t dueUs);
 
     std::function<void(const std::string&)> sink_;
     std::deque<std::pair<int64_t, char>> queue_;
     int64_t lastDueUs_ = 0;
-    QElapsedTimer clock_;
-    QTimer timer_;
+    int timer_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 } // namespace simulator
