@@ -45,8 +45,11 @@ std::string apply(SimOptions& o, const std::string& name, const std::string& val
         o.controller.baudRate = *n;
     } else if (name == "--id") {
         o.ids = splitCommas(value);
-        for (const auto& id : o.ids)
-            if (!validId(id)) return "device IDs are two digits 01 to 99: " + id;
+        for (size_t i = 0; i < o.ids.size(); ++i) {
+            if (!validId(o.ids[i])) return "device IDs are two digits 01 to 99: " + o.ids[i];
+            for (size_t j = 0; j < i; ++j)
+                if (o.ids[j] == o.ids[i]) return "device ID " + o.ids[i] + " given twice";
+        }
     } else if (name == "--state") {
         if (value.find('=') == std::string::npos) return "--state takes KEY=VALUE";
         o.state.push_back(value);
@@ -85,12 +88,16 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& argume
     SimOptions options;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        if (name == "--help") {
+            error.clear();
+            return std::nullopt;
+        }
         if (name == "--wire-time") {
             options.wireTime = true;
             continue;
         }
         if (i + 1 >= arguments.size()) {
-            error = name == "--help" ? "" : "missing value for " + name;
+            error = "missing value for " + name;
             return std::nullopt;
         }
         error = apply(options, name, arguments[++i]);

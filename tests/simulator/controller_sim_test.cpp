@@ -171,8 +171,9 @@ TEST(ControllerSimProcess, SignalsEndItCleanlyAndRemoveWhatItMade) {
 TEST(ControllerSimProcess, RefusesBadOptionsWithAMessage) {
     for (const QStringList& arguments :
          {QStringList{"--tcp", "0", "--model", "XX-1"}, QStringList{"--tcp", "0", "--id", "1"},
-          QStringList{"--tcp", "0", "--baud", "1234"}, QStringList{"--tcp", "0", "--fault", "x"},
-          QStringList{"--tcp", "0", "--state", "NOPE=1"}, QStringList{}, QStringList{"--pty"}}) {
+          QStringList{"--tcp", "0", "--id", "02,02"}, QStringList{"--tcp", "0", "--baud", "1234"},
+          QStringList{"--tcp", "0", "--fault", "x"}, QStringList{"--tcp", "0", "--state", "NOPE=1"},
+          QStringList{}, QStringList{"--pty"}}) {
         SimProcess sim(arguments);
         EXPECT_FALSE(sim.start(5000)) << arguments.join(' ').toStdString();
         EXPECT_EQ(sim.process().exitCode(), 2) << arguments.join(' ').toStdString();
