@@ -1,0 +1,3 @@
+PRG 1
+TOC = 1
+END
