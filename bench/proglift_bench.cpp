@@ -179,20 +179,28 @@ double wireSeconds(const std::vector<std::string>& commands, int baud) {
     return characters * 10.0 / baud;
 }
 
-bool prepareFolder(QTemporaryDir& folder, const std::vector<std::string>& lines) {
-    if (!folder.isValid() || !QDir(folder.path()).mkpath("ports")) return false;
+void writeProgram(const QString& folder, const std::vector<std::string>& lines) {
     std::string bytes;
     for (const auto& line : lines)
         bytes += line + "\r\n";
-    writeFile(folder.path() + "/CompileOut.txt", bytes + "\r\n");
-    return true;
+    writeFile(folder + "/CompileOut.txt", bytes + "\r\n");
+}
+
+// A run that sends nothing: what the program costs besides its exchanges (start delay, window,
+// link, files).
+double timeEmptyDownload(const QString& folder, const std::string& linkLines, int baud,
+                         const std::vector<std::string>& program) {
+    writeProgram(folder, {});
+    const double seconds = timeDownload(folder, linkLines, baud);
+    writeProgram(folder, program);
+    return seconds;
 }
 
 int compareLinks(const QString& simulator, const std::vector<std::string>& commands, int runs) {
     QTemporaryDir folder;
     Simulator sim;
-    if (!prepareFolder(folder, compiledProgram()) ||
-        !sim.start(simulator, folder.path(), 9600, false)) {
+    const auto program = compiledProgram();
+    if (!QDir(folder.path()).mkpath("ports") || !sim.start(simulator, folder.path(), 9600, false)) {
         std::fprintf(stderr, "controller-sim did not start\n");
         return 1;
     }
@@ -200,31 +208,41 @@ int compareLinks(const QString& simulator, const std::vector<std::string>& comma
         "COM:ETHERNET\r\nIPA:127.0.0.1\r\nPOR:" + std::to_string(sim.tcpPort) + "\r\n";
     Series ptyDownload{"pseudo-terminal: download"}, ptyBare{"pseudo-terminal: bare exchanges"};
     Series tcpDownload{"TCP: download"}, tcpBare{"TCP: bare exchanges"};
+    Series ptyEmpty{"pseudo-terminal: run sending nothing"}, tcpEmpty{"TCP: run sending nothing"};
+    const std::string ptyLines = "COM:SERIAL\r\nPOR:1\r\n";
+    writeProgram(folder.path(), program);
     for (int run = 0; run < runs; ++run) {
-        ptyDownload.add(timeDownload(folder.path(), "COM:SERIAL\r\nPOR:1\r\n", 9600));
+        ptyDownload.add(timeDownload(folder.path(), ptyLines, 9600));
         ptyBare.add(timeBareSerial(folder.path(), commands, 9600));
+        ptyEmpty.add(timeEmptyDownload(folder.path(), ptyLines, 9600, program));
         tcpDownload.add(timeDownload(folder.path(), tcpLines, 9600));
         tcpBare.add(timeBareTcp(sim.tcpPort, commands));
+        tcpEmpty.add(timeEmptyDownload(folder.path(), tcpLines, 9600, program));
     }
     std::printf("%d-line download against %d bare exchanges of the same commands\n", ProgramLines,
                 ProgramLines);
-    for (const Series* series : {&ptyDownload, &ptyBare, &tcpDownload, &tcpBare})
+    for (const Series* series :
+         {&ptyDownload, &ptyBare, &ptyEmpty, &tcpDownload, &tcpBare, &tcpEmpty})
         report(*series);
     std::printf("  ratio download / bare: pseudo-terminal %.2fx, TCP %.2fx (target 1.3x)\n",
                 ptyDownload.middle() / ptyBare.middle(), tcpDownload.middle() / tcpBare.middle());
-    return ptyDownload.failed || ptyBare.failed || tcpDownload.failed || tcpBare.failed;
+    std::printf("  less a run sending nothing: pseudo-terminal %.2fx, TCP %.2fx\n",
+                (ptyDownload.middle() - ptyEmpty.middle()) / ptyBare.middle(),
+                (tcpDownload.middle() - tcpEmpty.middle()) / tcpBare.middle());
+    return ptyDownload.failed || ptyBare.failed || tcpDownload.failed || tcpBare.failed ||
+           ptyEmpty.failed || tcpEmpty.failed;
 }
 
 int compareWithWire(const QString& simulator, const std::vector<std::string>& commands, int runs) {
     constexpr int Baud = 115200;
     QTemporaryDir folder;
     Simulator sim;
-    if (!prepareFolder(folder, compiledProgram()) ||
-        !sim.start(simulator, folder.path(), Baud, true)) {
+    if (!QDir(folder.path()).mkpath("ports") || !sim.start(simulator, folder.path(), Baud, true)) {
         std::fprintf(stderr, "controller-sim did not start\n");
         return 1;
     }
     Series download{"115200 baud, paced: download"}, bare{"115200 baud, paced: bare exchanges"};
+    writeProgram(folder.path(), compiledProgram());
     for (int run = 0; run < runs; ++run) {
         download.add(timeDownload(folder.path(), "COM:SERIAL\r\nPOR:1\r\n", Baud));
         bare.add(timeBareSerial(folder.path(), commands, Baud));
