@@ -3,36 +3,10 @@
 #include "common/textfile.h"
 
 #include <fstream>
-#include <sstream>
 
 namespace proglift {
 
-std::vector<std::string> splitCrLfLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        const bool terminated = end != std::string::npos;
-        if (!terminated) end = bytes.size();
-        size_t lineEnd = end;
-        if (terminated && lineEnd > start && bytes[lineEnd - 1] == '\r') --lineEnd;
-        lines.push_back(bytes.substr(start, lineEnd - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 namespace {
-
-bool readBytes(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) return false;
-    bytes = buffer.str();
-    return true;
-}
 
 CompiledProgram failure(std::string text) {
     CompiledProgram program;
@@ -40,25 +14,66 @@ CompiledProgram failure(std::string text) {
     return program;
 }
 
+std::string slotText(size_t slot) {
+    return std::to_string(slot);
+}
+
+// Reads lines until the end of the file or until one more than `wanted` lines are in.
+class LineReader {
+public:
+    explicit LineReader(std::ifstream& in) : in_(in) {}
+
+    // False at the end of the file; a line too long to be a compiled line sets tooLong.
+    bool next(std::string& line) {
+        line.clear();
+        char c = 0;
+        bool any = false;
+        while (in_.get(c)) {
+            any = true;
+            if (c == '\n') break;
+            if (line.size() >= LongestCompiledLine) {
+                tooLong = true;
+                return false;
+            }
+            line.push_back(c);
+        }
+        if (!any) return false;
+        if (c == '\n' && !line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+    }
+
+    bool tooLong = false;
+
+private:
+    std::ifstream& in_;
+};
+
 } // namespace
 
-CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& fileName) {
+CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& fileName,
+                                 size_t maxLines) {
     const std::string path = folder + "/" + fileName;
     if (!common::fileExists(path)) return failure("File " + path + " does not exist!");
-    std::string bytes;
-    if (!readBytes(path, bytes)) return failure("File " + path + " could not be read!");
-    if (bytes.empty()) return failure("File " + path + " is empty!");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return failure("File " + path + " could not be read!");
 
     CompiledProgram program;
-    program.lines = splitCrLfLines(bytes);
-    // The closing empty line is not a program line. A file without it keeps its last line.
-    if (!program.lines.empty() && program.lines.back().empty()) program.lines.pop_back();
-    for (size_t slot = 0; slot < program.lines.size(); ++slot) {
-        if (program.lines[slot].find_first_of(std::string("\r\0", 2)) != std::string::npos) {
+    LineReader reader(in);
+    std::string line;
+    // Two beyond the limit: the closing empty line and one line too many.
+    while (program.lines.size() < maxLines + 2 && reader.next(line)) {
+        if (line.find_first_of(std::string("\r\0", 2)) != std::string::npos)
             return failure("Invalid character (CR or NUL) in the compiled line for slot " +
-                           std::to_string(slot) + "!");
-        }
+                           slotText(program.lines.size()) + "!");
+        program.lines.push_back(line);
     }
+    if (reader.tooLong)
+        return failure("The compiled line for slot " + slotText(program.lines.size()) +
+                       " is too long!");
+    if (in.bad()) return failure("File " + path + " could not be read!");
+    if (program.lines.empty()) return failure("File " + path + " is empty!");
+    // The closing empty line is not a program line. A file without it keeps its last line.
+    if (program.lines.back().empty()) program.lines.pop_back();
     program.ok = true;
     return program;
 }

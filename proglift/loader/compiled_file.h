@@ -2,6 +2,7 @@
 // The compiled program to download: the file Progsmith wrote, one compiled line per program slot,
 // followed by one empty line that marks the end.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,15 @@ struct CompiledProgram {
     std::string errorText;          // why the file cannot be downloaded
 };
 
-// Splits at LF (a CR before it belongs to the line end); a last line without a line end counts.
-std::vector<std::string> splitCrLfLines(const std::string& bytes);
+// No compiled line comes near this; a longer one means the file is not a compiled program.
+inline constexpr size_t LongestCompiledLine = 4096;
 
-// Reads folder/fileName. Refuses a missing or empty file, and lines holding a CR or NUL
-// character, which would cut the command short on the wire and shift every later slot.
-CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& fileName);
+// Reads folder/fileName: lines end at LF (a CR before it belongs to the line end), a last line
+// without a line end counts, and the closing empty line is dropped. Refuses a missing or empty
+// file, lines holding a CR or NUL (they would cut the command short on the wire and shift every
+// later slot) and lines too long to be compiled lines. Reading stops after maxLines program
+// lines plus one, which is enough to tell that the program is too long.
+CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& fileName,
+                                 size_t maxLines);
 
 } // namespace proglift

@@ -49,7 +49,7 @@ bool DownloadJob::prepareDownload() {
         fail("Unknown controller model \"" + setup_.ModelCode + "\"!");
         return false;
     }
-    auto program = LoadDownloadFile(folder_, setup_.ProgramFileName);
+    auto program = LoadDownloadFile(folder_, setup_.ProgramFileName, *setup_.LineLimit);
     if (!program.ok) {
         fail(program.errorText);
         return false;
