@@ -3,6 +3,8 @@
 #include "common/textfile.h"
 #include "progsmith/compiler/assembler.h"
 #include "progsmith/compiler/clean.h"
+#include "progsmith/compiler/decompiler.h"
+#include "progsmith/compiler/indent.h"
 #include "progsmith/compiler/syntax_check.h"
 
 namespace progsmith {
@@ -203,19 +205,13 @@ void CompilerJob::decompileStep() {
         return;
     case 2:
         progress_ = 800;
-        // The decompiler (DecompileProgram, decompiler.h) turns compileList2_ into program text
-        // here. Until it is wired in, the compiled lines pass through unchanged.
-        orgProgram_.clear();
-        for (const auto& line : compileList2_)
-            orgProgram_ += line + "\r\n";
+        orgProgram_ = Decompiler(model_).DecompileProgram(compileList2_);
         runStep_ = 3;
         return;
     case 3:
         caption_ = "Cleaning up program...";
         progress_ = 1000;
-        // The indentation (AddSpacesToProg, indent.h) is applied to orgProgram_ here; until it is
-        // wired in, the text passes through unchanged.
-        decompiledProgram_ = orgProgram_;
+        decompiledProgram_ = AddSpacesToProg(orgProgram_);
         decompileDone_ = true;
         runStep_ = 0;
         FinishRun();
