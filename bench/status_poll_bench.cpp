@@ -214,8 +214,12 @@ void report(int baud, bool wireTime, const Summary& run) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    const double seconds = argc > 2 ? std::max(0.5, std::atof(argv[2])) : 2.0;
+    // Plain numbers only: options meant for other benchmarks (--benchmark_...) are passed over.
+    std::vector<double> numbers;
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '-') numbers.push_back(std::atof(argv[i]));
+    const int repeats = numbers.size() > 0 ? std::max(1, int(numbers[0])) : 3;
+    const double seconds = numbers.size() > 1 ? std::max(0.5, numbers[1]) : 2.0;
     const QString simulator = findSimulator();
     if (simulator.isEmpty()) {
         std::fprintf(stderr, "controller-sim not found near %s\n",
