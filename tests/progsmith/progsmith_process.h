@@ -2,7 +2,7 @@
 // Runs the built EXE/progsmith as Motiondesk does: a scratch copy of the EXE folder holding the
 // program, its set-up file and its input, started without arguments, waited for.
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -27,12 +27,12 @@ inline void writeBytes(const fs::path& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// QProcess wants an application object; one serves every test of the executable.
+// QProcess and the window want an application object; one serves every test of the executable.
 inline void ensureApplication() {
     static int argc = 1;
     static char name[] = "progsmith_tests";
     static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) static QCoreApplication app(argc, argv);
+    if (QCoreApplication::instance() == nullptr) static QApplication app(argc, argv);
 }
 
 class ExeFolder {
