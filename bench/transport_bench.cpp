@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
 #include <optional>
@@ -188,11 +187,22 @@ std::optional<Medians> measure(int roundTrips, EchoLine& echo, SimulatorLine& si
     return Medians{median(echoes), median(directs), median(sends)};
 }
 
+// The first argument that is a positive number; options meant for other benchmarks are passed
+// to every benchmark and are ignored here.
+int roundTripsFrom(const QStringList& arguments) {
+    for (const QString& argument : arguments.mid(1)) {
+        bool isNumber = false;
+        const int count = argument.toInt(&isNumber);
+        if (isNumber && count > 0) return count;
+    }
+    return 3000;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    const int roundTrips = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3000;
+    const int roundTrips = roundTripsFrom(QCoreApplication::arguments());
     const QString program = findSimulator();
     if (program.isEmpty()) {
         std::fprintf(stderr, "controller-sim not found near %s\n",
