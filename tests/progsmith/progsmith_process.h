@@ -28,11 +28,13 @@ inline void writeBytes(const fs::path& path, const std::string& bytes) {
 }
 
 // QProcess and the window want an application object; one serves every test of the executable.
+// It is never destroyed: torn down among the exit handlers, Qt's GUI objects would outlive parts
+// of Qt they need.
 inline void ensureApplication() {
     static int argc = 1;
     static char name[] = "progsmith_tests";
     static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) static QApplication app(argc, argv);
+    if (QCoreApplication::instance() == nullptr) new QApplication(argc, argv);
 }
 
 class ExeFolder {
