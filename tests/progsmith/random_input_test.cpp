@@ -138,6 +138,7 @@ TEST(RandomPrograms, WellFormedBlocksAlwaysCompileWithLandingJumps) {
         const auto outcome = compileProgram(text, findModel("QB-450"));
         ASSERT_FALSE(outcome.error) << "seed " << seed << ": " << outcome.error->message;
         ASSERT_EQ(invariantViolation(outcome, static_cast<int>(lines.size())), "")
-            << "seed " << seed << "\n" << text;
+            << "seed " << seed << "\n"
+            << text;
     }
 }
