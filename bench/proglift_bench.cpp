@@ -261,7 +261,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    // Options meant for other benchmarks (scripts/bench passes its arguments to all) are ignored.
+    const bool runsGiven = argc > 1 && argv[1][0] >= '1' && argv[1][0] <= '9';
+    const int runs = runsGiven ? std::max(1, std::atoi(argv[1])) : 5;
     const QString simulator = findSimulator();
     if (simulator.isEmpty()) {
         std::fprintf(stderr, "controller-sim not found near %s\n",
