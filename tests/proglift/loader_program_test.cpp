@@ -146,12 +146,16 @@ TEST_F(LoaderProgram, CancelledUploadIsReportedInsteadOfLeavingTheLastResult) {
     folder.write("UploadOut.txt", "CV1\r\nXX\r\n");
     peer.silentAfterCommands = 0;
     writeTcpSetup(folder, "UPLOAD", peer.port());
-    QTimer::singleShot(100, [] {
+    // The user clicks Cancel once the window is up and the first read is waiting for its reply.
+    QTimer clicker;
+    QObject::connect(&clicker, &QTimer::timeout, [this] {
+        if (peer.received.empty()) return;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->objectName() == "CompilerForm" && window->isVisible())
                 window->findChild<QPushButton*>("Cancel")->click();
         }
     });
+    clicker.start(20);
     const auto factory = proglift::LinkFactory::real(folder.str(), {.replyTimeoutMs = 10000});
     EXPECT_EQ(proglift::runLoader(folder.str(), factory), 1);
     EXPECT_EQ(folder.read("UploadOut.txt"), "UPLOAD FAILED!\r\nUpload cancelled!\r\n");
