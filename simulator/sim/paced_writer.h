@@ -29,6 +29,9 @@ private:
     void flushDue();
     void wakeAt(int64_t dueUs);
 
+    // Characters closer together than this are handed over in one burst (see send()).
+    static constexpr int64_t kBurstGapUs = 2000;
+
     std::function<void(const std::string&)> sink_;
     std::deque<std::pair<int64_t, char>> queue_;
     int64_t lastDueUs_ = 0;
