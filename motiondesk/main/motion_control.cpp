@@ -72,11 +72,11 @@ std::optional<int32_t> MotionControl::wholeNumberField(std::string MainPanel::*f
 }
 
 // Positions and the on-the-fly speed go out as typed; they must still be whole numbers, and a
-// stray character must never reach the controller as part of a command.
+// stray character must never reach the controller as part of a command. An empty field is
+// refused too: "PX=0" or "T0" would set a position the user never typed.
 std::optional<std::string> MotionControl::typedNumberField(std::string MainPanel::*field,
                                                            std::string& problem) {
-    std::string& text = panel_.*field;
-    if (text.empty() && field != &MainPanel::SSPDX) text = "0";
+    const std::string& text = panel_.*field;
     const std::string number = trimmed(text);
     if (isPlainInteger(number)) return number;
     problem = notWholeNumberMessage(describeField(field), text);
@@ -134,6 +134,8 @@ void MotionControl::moveButton(const std::string& command) {
 void MotionControl::moveToPosition() {
     if (!channel_.linkOpen()) return;
     std::string problem;
+    // The move alone treats an empty target as 0.
+    if (panel_.SetPosition.empty()) panel_.SetPosition = "0";
     // Checked before the speeds go out, so a bad target sends nothing at all.
     const auto target = typedNumberField(&MainPanel::SetPosition, problem);
     if (!target) return channel_.tell(problem);
