@@ -419,7 +419,10 @@ private:
             if (isAbsent(token)) continue;
             const int axis = axisIndex(token[0]);
             const auto value = valueOf(std::string_view(token).substr(1));
-            if (!hasAxis(axis) || !value || (mask & (1 << axis)) != 0) return "Error!";
+            // An unknown model rules out no axis: it has no codes at all, so the model check
+            // reports the move as an unknown command, as it does every other instruction.
+            const bool lacksAxis = axis < 0 || (model_ != nullptr && !hasAxis(axis));
+            if (lacksAxis || !value || (mask & (1 << axis)) != 0) return "Error!";
             mask |= 1 << axis;
             targets.push_back({axis, *value});
         }

@@ -232,6 +232,9 @@ TEST(Assembler, UnknownCommands) {
         {"QB-999", {"HSPD = 5"}, "Unknown Command! @ 1"},
         {"QB-999", {"STOP"}, "Unknown Command! @ 1"},
         {"QB-999", {"X100"}, "Unknown Command! @ 1"},
+        {"QB-999", {"X100 Y-5"}, "Unknown Command! @ 1"},
+        {"QB-999", {"UV3"}, "Unknown Command! @ 1"},
+        {"QB-999", {"X1 X2"}, "Error! @ 1"},
         // Only lines with an instruction code are checked; markers compile for any model.
         {"QB-999", {"PRG 1", "DELAY = 5"}, "PS1 DD5"},
     });
