@@ -38,6 +38,8 @@ std::optional<std::string> LoaderLinks::open(const LoaderSetup& setup) {
     case transport::LinkEthernet:
         return openEthernet(setup);
     default:
+        // An upload opens no link and goes on: its first read then fails on the closed link.
+        if (setup.LoaderOperation == Upload) return std::nullopt;
         return "Unknown communication method!";
     }
 }
