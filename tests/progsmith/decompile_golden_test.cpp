@@ -14,37 +14,8 @@ namespace {
 
 constexpr std::string_view kUploadSuffix = ".upload.txt";
 
-struct GoldenCase {
-    std::string model;
-    std::string name;
-    fs::path folder;
-};
-
-std::vector<GoldenCase> goldenCases() {
-    std::vector<GoldenCase> cases;
-    const fs::path root = fs::path(SUITE_SOURCE_DIR) / "tests" / "golden";
-    for (const auto& modelDir : fs::directory_iterator(root)) {
-        if (!modelDir.is_directory()) continue;
-        for (const auto& file : fs::directory_iterator(modelDir.path())) {
-            const std::string fileName = file.path().filename().string();
-            if (!fileName.ends_with(kUploadSuffix)) continue;
-            cases.push_back({modelDir.path().filename().string(),
-                             fileName.substr(0, fileName.size() - kUploadSuffix.size()),
-                             modelDir.path()});
-        }
-    }
-    std::sort(cases.begin(), cases.end(), [](const GoldenCase& a, const GoldenCase& b) {
-        return a.folder / a.name < b.folder / b.name;
-    });
-    return cases;
-}
-
 std::string caseName(const ::testing::TestParamInfo<GoldenCase>& info) {
-    std::string name = info.param.model + "_" + info.param.name;
-    std::replace_if(
-        name.begin(), name.end(),
-        [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-    return name;
+    return goldenCaseName(info.param);
 }
 
 class GoldenDecompile : public ::testing::TestWithParam<GoldenCase> {};
@@ -53,11 +24,10 @@ class GoldenDecompile : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenDecompile, DecompileOutMatchesByteForByte) {
     const GoldenCase& golden = GetParam();
-    const fs::path expected = golden.folder / (golden.name + ".DecompileOut.prg");
+    const fs::path expected = golden.file(".DecompileOut.prg");
     ASSERT_TRUE(fs::exists(expected)) << expected;
     ExeFolder folder("golden_decompile");
-    folder.write("UploadOut.txt",
-                 readBytes(golden.folder / (golden.name + std::string(kUploadSuffix))));
+    folder.write("UploadOut.txt", readBytes(golden.file(kUploadSuffix)));
     folder.writeSetup(golden.model, "DECOMPILE", "UploadOut.txt");
     ASSERT_TRUE(folder.run());
     ASSERT_TRUE(folder.has("DecompileOut.prg"));
@@ -65,4 +35,5 @@ TEST_P(GoldenDecompile, DecompileOutMatchesByteForByte) {
     EXPECT_FALSE(folder.has("CompileOut.txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, GoldenDecompile, ::testing::ValuesIn(goldenCases()), caseName);
+INSTANTIATE_TEST_SUITE_P(Models, GoldenDecompile, ::testing::ValuesIn(goldenCases(kUploadSuffix)),
+                         caseName);

@@ -11,37 +11,18 @@ using namespace progsmith::testing;
 
 namespace {
 
-struct GoldenCase {
-    std::string model;
-    fs::path program;
-    fs::path expected;
-};
+constexpr std::string_view kProgramSuffix = ".prg";
+constexpr std::string_view kExpectedSuffix = ".CompileOut.txt";
 
-std::vector<GoldenCase> goldenCases() {
-    std::vector<GoldenCase> cases;
-    const fs::path root = fs::path(SUITE_SOURCE_DIR) / "tests" / "golden";
-    for (const auto& modelDir : fs::directory_iterator(root)) {
-        if (!modelDir.is_directory()) continue;
-        for (const auto& file : fs::directory_iterator(modelDir.path())) {
-            const std::string name = file.path().filename().string();
-            if (file.path().extension() != ".prg" || name.ends_with(".DecompileOut.prg")) continue;
-            fs::path expected = file.path();
-            expected.replace_extension(".CompileOut.txt");
-            if (!fs::exists(expected)) continue;
-            cases.push_back({modelDir.path().filename().string(), file.path(), expected});
-        }
-    }
-    std::sort(cases.begin(), cases.end(),
-              [](const GoldenCase& a, const GoldenCase& b) { return a.program < b.program; });
+// Programs with their expected result beside them (a decompile case's .DecompileOut.prg has none).
+std::vector<GoldenCase> compileCases() {
+    auto cases = goldenCases(kProgramSuffix);
+    std::erase_if(cases, [](const GoldenCase& c) { return !fs::exists(c.file(kExpectedSuffix)); });
     return cases;
 }
 
 std::string caseName(const ::testing::TestParamInfo<GoldenCase>& info) {
-    std::string name = info.param.model + "_" + info.param.program.stem().string();
-    std::replace_if(
-        name.begin(), name.end(),
-        [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-    return name;
+    return goldenCaseName(info.param);
 }
 
 class GoldenCompile : public ::testing::TestWithParam<GoldenCase> {};
@@ -51,17 +32,17 @@ class GoldenCompile : public ::testing::TestWithParam<GoldenCase> {};
 TEST_P(GoldenCompile, CompileOutMatchesByteForByte) {
     const GoldenCase& golden = GetParam();
     ExeFolder folder("golden");
-    folder.write("Program.prg", readBytes(golden.program));
+    folder.write("Program.prg", readBytes(golden.file(kProgramSuffix)));
     folder.writeSetup(golden.model);
     ASSERT_TRUE(folder.run());
-    EXPECT_EQ(folder.read("CompileOut.txt"), readBytes(golden.expected));
+    EXPECT_EQ(folder.read("CompileOut.txt"), readBytes(golden.file(kExpectedSuffix)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, GoldenCompile, ::testing::ValuesIn(goldenCases()), caseName);
+INSTANTIATE_TEST_SUITE_P(Models, GoldenCompile, ::testing::ValuesIn(compileCases()), caseName);
 
 TEST(GoldenCorpus, EveryModelHasACase) {
     std::set<std::string> models;
-    for (const auto& golden : goldenCases())
+    for (const auto& golden : compileCases())
         models.insert(golden.model);
     EXPECT_EQ(models.size(), 13u);
 }

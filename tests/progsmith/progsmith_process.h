@@ -6,10 +6,14 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <unistd.h>
 
@@ -98,5 +102,44 @@ private:
     fs::path root_;
     fs::path exe_;
 };
+
+// One golden case: tests/golden/<model>/<name><suffix>, the input and its expected result
+// differing only in their suffix.
+struct GoldenCase {
+    std::string model;
+    std::string name;
+    fs::path folder;
+
+    fs::path file(std::string_view suffix) const { return folder / (name + std::string(suffix)); }
+};
+
+// Every golden input ending in inputSuffix, in a stable order.
+inline std::vector<GoldenCase> goldenCases(std::string_view inputSuffix) {
+    std::vector<GoldenCase> cases;
+    const fs::path root = fs::path(SUITE_SOURCE_DIR) / "tests" / "golden";
+    for (const auto& modelDir : fs::directory_iterator(root)) {
+        if (!modelDir.is_directory()) continue;
+        for (const auto& file : fs::directory_iterator(modelDir.path())) {
+            const std::string fileName = file.path().filename().string();
+            if (!fileName.ends_with(inputSuffix)) continue;
+            cases.push_back({modelDir.path().filename().string(),
+                             fileName.substr(0, fileName.size() - inputSuffix.size()),
+                             modelDir.path()});
+        }
+    }
+    std::sort(cases.begin(), cases.end(), [](const GoldenCase& a, const GoldenCase& b) {
+        return a.folder / a.name < b.folder / b.name;
+    });
+    return cases;
+}
+
+// A test name made of the model and the case name.
+inline std::string goldenCaseName(const GoldenCase& golden) {
+    std::string name = golden.model + "_" + golden.name;
+    std::replace_if(
+        name.begin(), name.end(),
+        [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    return name;
+}
 
 } // namespace progsmith::testing
