@@ -1,6 +1,7 @@
 #include "proglift/loader/controller_models.h"
 
 #include "common/numbers.h"
+#include "progsmith/compiler/model_tables.h"
 
 #include <algorithm>
 #include <array>
@@ -10,19 +11,19 @@ namespace proglift {
 namespace {
 
 constexpr std::array<ControllerModel, 13> controllerModels{{
-    {"QB-450", 85, "B45"},
-    {"QB-440", 170, ""},
-    {"QB-430", 85, "B43"},
-    {"QB-420", 85, "B42"},
-    {"QB-410", 85, "B41"},
-    {"KT-210", 85, "KTR"},
-    {"KT-220", 85, "K22"},
-    {"KT-230", 85, "K23"},
-    {"QW-310", 170, ""},
-    {"QW-320", 85, "R32"},
-    {"QW-330", 85, ""},
-    {"QW-340", 85, ""},
-    {"QW-350", 85, "R35"},
+    {"QB-450", "B45"},
+    {"QB-440", ""},
+    {"QB-430", "B43"},
+    {"QB-420", "B42"},
+    {"QB-410", "B41"},
+    {"KT-210", "KTR"},
+    {"KT-220", "K22"},
+    {"KT-230", "K23"},
+    {"QW-310", ""},
+    {"QW-320", "R32"},
+    {"QW-330", ""},
+    {"QW-340", ""},
+    {"QW-350", "R35"},
 }};
 
 } // namespace
@@ -35,9 +36,10 @@ const ControllerModel* findControllerModel(const std::string& modelCode) {
 }
 
 std::optional<int32_t> PageSize(const std::string& modelCode) {
-    const auto* model = findControllerModel(modelCode);
+    // The page size belongs to the compiled program format, kept with the models' code tables.
+    const auto* model = progsmith::findModel(modelCode);
     if (!model) return std::nullopt;
-    return model->PageSize;
+    return model->pageLines;
 }
 
 std::string UsbModelKey(const std::string& modelCode) {

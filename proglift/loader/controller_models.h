@@ -1,6 +1,7 @@
 #pragma once
 // What the loader needs to know about each controller model: how many lines one page of its
-// program memory holds, and the short key its USB product text carries.
+// program memory holds (read from the models' code tables), and the short key its USB product
+// text carries.
 
 #include <cstdint>
 #include <optional>
@@ -10,7 +11,6 @@ namespace proglift {
 
 struct ControllerModel {
     const char* ModelCode;
-    int32_t PageSize;
     const char* UsbKey; // empty: this model is not reached over USB
 };
 
