@@ -1,21 +1,13 @@
 #pragma once
-// What the loader needs to know about each controller model: how many lines one page of its
-// program memory holds (read from the models' code tables), and the short key its USB product
-// text carries.
+// What the loader needs to know about each controller model, read from the suite's one table of
+// controller models: how many lines one page of its program memory holds, and the short key its
+// USB product text carries.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace proglift {
-
-struct ControllerModel {
-    const char* ModelCode;
-    const char* UsbKey; // empty: this model is not reached over USB
-};
-
-// nullptr for a text that is none of the thirteen model codes (compared exactly).
-const ControllerModel* findControllerModel(const std::string& modelCode);
 
 // Lines per page of program memory; nullopt for an unknown model.
 std::optional<int32_t> PageSize(const std::string& modelCode);

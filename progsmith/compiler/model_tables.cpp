@@ -804,22 +804,32 @@ constexpr CodeTable kTableQW340 = makeTable(kCodesQW340);
 constexpr CodeTable kTableKT220 = makeTable(kCodesKT220);
 constexpr CodeTable kTableQW320 = makeTable(kCodesQW320);
 
-// name, group, axes, variables, page lines, SL selector offset, codes
-const ModelInfo kModels[] = {
-    {"QB-450", Group::Q4, 4, 0, 99, 85, 0, kCodesQB450, &kTableQB450},
-    {"QB-440", Group::Q4, 4, 0, 99, 170, 0, kCodesQB440, &kTableQB440},
-    {"QB-430", Group::Q4C, 4, 0, 63, 85, 0, kCodesQB430, &kTableQB430},
-    {"QB-420", Group::Q2, 2, 0, 63, 85, 1, kCodesQB420, &kTableQB420},
-    {"QB-410", Group::Q2, 2, 0, 63, 85, 1, kCodesQB420, &kTableQB420},
-    {"KT-210", Group::K1, 1, 1, 100, 85, 0, kCodesKT210, &kTableKT210},
-    {"KT-220", Group::K1B, 1, 1, 50, 85, 0, kCodesKT220, &kTableKT220},
-    {"KT-230", Group::K1, 1, 1, 100, 85, 0, kCodesKT230, &kTableKT230},
-    {"QW-310", Group::K1, 1, 1, 100, 170, 0, kCodesQW310, &kTableQW310},
-    {"QW-320", Group::K1B, 1, 0, 49, 85, 0, kCodesQW320, &kTableQW320},
-    {"QW-330", Group::K1, 1, 0, 31, 85, 0, kCodesQW330, &kTableQW330},
-    {"QW-340", Group::K1, 1, 0, 99, 85, 0, kCodesQW340, &kTableQW340},
-    {"QW-350", Group::K1, 1, 1, 100, 85, 0, kCodesQW350, &kTableQW350},
+// The controller model (page size, USB key) comes from the suite's one table of models.
+constexpr ModelInfo model(std::string_view code, Group group, int axes, int varMin, int varMax,
+                          int slSelectorOffset, std::span<const FormCode> codes,
+                          const CodeTable* table) {
+    const common::ControllerModel* controller = common::findControllerModel(code);
+    return {controller->code, controller,       group, axes, varMin,
+            varMax,           slSelectorOffset, codes, table};
+}
+
+// code, group, axes, variables, SL selector offset, codes
+constexpr ModelInfo kModels[] = {
+    model("QB-450", Group::Q4, 4, 0, 99, 0, kCodesQB450, &kTableQB450),
+    model("QB-440", Group::Q4, 4, 0, 99, 0, kCodesQB440, &kTableQB440),
+    model("QB-430", Group::Q4C, 4, 0, 63, 0, kCodesQB430, &kTableQB430),
+    model("QB-420", Group::Q2, 2, 0, 63, 1, kCodesQB420, &kTableQB420),
+    model("QB-410", Group::Q2, 2, 0, 63, 1, kCodesQB420, &kTableQB420),
+    model("KT-210", Group::K1, 1, 1, 100, 0, kCodesKT210, &kTableKT210),
+    model("KT-220", Group::K1B, 1, 1, 50, 0, kCodesKT220, &kTableKT220),
+    model("KT-230", Group::K1, 1, 1, 100, 0, kCodesKT230, &kTableKT230),
+    model("QW-310", Group::K1, 1, 1, 100, 0, kCodesQW310, &kTableQW310),
+    model("QW-320", Group::K1B, 1, 0, 49, 0, kCodesQW320, &kTableQW320),
+    model("QW-330", Group::K1, 1, 0, 31, 0, kCodesQW330, &kTableQW330),
+    model("QW-340", Group::K1, 1, 0, 99, 0, kCodesQW340, &kTableQW340),
+    model("QW-350", Group::K1, 1, 1, 100, 0, kCodesQW350, &kTableQW350),
 };
+static_assert(std::size(kModels) == std::size(common::kControllerModels));
 
 } // namespace
 

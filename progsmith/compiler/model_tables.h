@@ -4,7 +4,8 @@
 // How to use these tables (the assembler and the decompiler both read them):
 //
 //   const ModelInfo* model = findModel("KT-210");    // exact, case-sensitive; nullptr if unknown
-//   model->group, model->axes, model->varMin..varMax, model->pageLines
+//   model->group, model->axes, model->varMin..varMax,
+//   model->controller->pageLines (the suite's table of controller models)
 //   isVarInRange(model, 5)                           // false for every number when model is null
 //
 //   Every instruction in every form has a name in the enum `Form` (`Form::HSPD` is the read
@@ -18,6 +19,8 @@
 //
 //   Each model's constexpr table (kCodesQB450 ... in model_tables.cpp) is the only place its
 //   codes are written.
+
+#include "common/controller_models.h"
 
 #include <array>
 #include <cstdint>
@@ -362,11 +365,11 @@ using CodeTable = std::array<int16_t, kFormCount>; // -1: the model lacks the fo
 
 struct ModelInfo {
     std::string_view name;
+    const common::ControllerModel* controller; // page size, USB key, slot count
     Group group;
     int axes;   // 1 X; 2 X Y; 4 X Y Z U
     int varMin; // variable numbers V<varMin> .. V<varMax> are accepted
     int varMax;
-    int pageLines;        // program memory is erased and written in pages of this many lines
     int slSelectorOffset; // SL numbers its axes from this selector (1 on two models)
     std::span<const FormCode> codes;
     const CodeTable* table;

@@ -26,7 +26,7 @@ TEST(ModelTables, ThirteenModelsWithTheirGroupsAndVariableRanges) {
         ASSERT_NE(model, nullptr);
         EXPECT_EQ(model->group, row.group);
         EXPECT_EQ(model->axes, row.axes);
-        EXPECT_EQ(model->pageLines, row.pageLines);
+        EXPECT_EQ(model->controller->pageLines, row.pageLines);
         EXPECT_TRUE(isVarInRange(model, row.varMin));
         EXPECT_TRUE(isVarInRange(model, row.varMax));
         EXPECT_FALSE(isVarInRange(model, row.varMin - 1));
