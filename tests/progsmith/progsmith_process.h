@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,6 +113,11 @@ struct GoldenCase {
 
     fs::path file(std::string_view suffix) const { return folder / (name + std::string(suffix)); }
 };
+
+// Test output names a case by its model and name.
+inline void PrintTo(const GoldenCase& golden, std::ostream* out) {
+    *out << golden.model << "/" << golden.name;
+}
 
 // Every golden input ending in inputSuffix, in a stable order.
 inline std::vector<GoldenCase> goldenCases(std::string_view inputSuffix) {
