@@ -8,6 +8,7 @@
 // controller-sim is looked for beside the benchmark and up to two folders above it.
 
 #include "motiondesk/main/main_window.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/transport/clock.h"
 #include "motiondesk/transport/command_transport.h"
 #include "motiondesk/transport/connection_state.h"
@@ -64,13 +65,9 @@ public:
         std::fprintf(stderr, "message: %s\n", text.c_str());
         ++messages;
     }
-    bool askYesNo(const std::string&) override { return false; }
-    std::optional<std::string> openFileName(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFileName(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    std::optional<std::string> openFileName(const ui::FileDialog&) override { return std::nullopt; }
+    std::optional<std::string> saveFileName(const ui::FileDialog&) override { return std::nullopt; }
     void quitProgram() override {}
     int messages = 0;
 };
@@ -135,23 +132,23 @@ RunResult measure(const QString& simulator, int baud, bool wireTime, double seco
     NoUsb usb;
     transport::CommandTransport transport(state, transport::TransportPolicy::motiondesk(), nullptr,
                                           &usb, &ui, clock);
-    mainwindow::ProgramValues program;
+    session::ProgramValues program;
     CountingLink* link = nullptr;
     const std::string exeFolder = folder.path().toStdString();
-    mainwindow::MainWindowContext context{state,
-                                          transport,
-                                          ui,
-                                          clock,
-                                          usb,
-                                          [&]() -> std::unique_ptr<transport::SerialLink> {
-                                              auto made = std::make_unique<CountingLink>(exeFolder);
-                                              link = made.get();
-                                              return made;
-                                          },
-                                          exeFolder,
-                                          program};
+    session::WindowServices services{state,
+                                     transport,
+                                     ui,
+                                     clock,
+                                     usb,
+                                     [&]() -> std::unique_ptr<transport::SerialLink> {
+                                         auto made = std::make_unique<CountingLink>(exeFolder);
+                                         link = made.get();
+                                         return made;
+                                     },
+                                     exeFolder,
+                                     program};
     {
-        mainwindow::MainWindow window(context);
+        mainwindow::MainWindow window(services);
         if (state.LinkOpen && link) {
             link->characters = 0;
             QElapsedTimer timer;

@@ -3,7 +3,8 @@
 
 #include "motiondesk/app/window_script.h"
 #include "motiondesk/main/main_window.h"
-#include "motiondesk/main/program_values.h"
+#include "motiondesk/session/program_values.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/transport/clock.h"
 #include "motiondesk/transport/command_transport.h"
 #include "motiondesk/transport/connection_state.h"
@@ -27,26 +28,19 @@ int main(int argc, char** argv) {
     transport::LoadedUsbLibrary usb;
     transport::CommandTransport transport(state, transport::TransportPolicy::motiondesk(), nullptr,
                                           &usb, &userInterface, clock);
-    mainwindow::ProgramValues program;
+    session::ProgramValues program;
     auto makeSerialLink = [exeFolder]() -> std::unique_ptr<transport::SerialLink> {
         return std::make_unique<transport::SerialPortLink>(exeFolder);
     };
 
-    mainwindow::MainWindowContext mainContext{state, transport,      userInterface, clock,
-                                              usb,   makeSerialLink, exeFolder,     program};
-    connection::ConnectionContext connectionContext{state,
-                                                    userInterface,
-                                                    usb,
-                                                    makeSerialLink,
-                                                    exeFolder,
-                                                    program.GuiVersion,
-                                                    [&mainContext](QWidget* parent) {
-                                                        mainwindow::MainWindow mainWindow(
-                                                            mainContext, parent);
-                                                        mainWindow.exec();
-                                                    }};
+    session::WindowServices services{state, transport,      userInterface, clock,
+                                     usb,   makeSerialLink, exeFolder,     program};
+    services.showMainWindow = [&services](QWidget* parent) {
+        mainwindow::MainWindow mainWindow(services, parent);
+        mainWindow.exec();
+    };
 
-    connection::CommTypeWindow window(connectionContext);
+    connection::CommTypeWindow window(services);
     QObject::connect(&window, &connection::CommTypeWindow::exitRequested, &application,
                      &QApplication::quit);
     window.show();

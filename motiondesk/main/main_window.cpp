@@ -1,15 +1,18 @@
 #include "motiondesk/main/main_window.h"
 
-#include "motiondesk/main/command_channel.h"
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/main_window_layout.h"
 #include "motiondesk/main/motion_control.h"
 #include "motiondesk/main/startup.h"
 #include "motiondesk/main/status_poll.h"
+#include "motiondesk/session/command_channel.h"
+#include "motiondesk/session/handler_runner.h"
+#include "motiondesk/session/port_loan.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/transport/command_transport.h"
 #include "motiondesk/transport/serial_link.h"
+#include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/lamp.h"
-#include "motiondesk/ui/user_interface.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -18,8 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
-
-#include <exception>
 
 namespace mainwindow {
 
@@ -39,16 +40,14 @@ constexpr const char* kFirmware230Controls[] = {"Decel", "Command30", "HLM",
 
 } // namespace
 
-class MainWindowPrivate {
+class MainWindowPrivate final : public session::PortHolder {
 public:
-    MainWindowPrivate(MainWindow* window, const MainWindowContext& context)
-        : window(window), context(context), channel(context.transport, context.ui),
+    MainWindowPrivate(MainWindow* window, const session::WindowServices& services)
+        : window(window), services(services), channel(services.transport, services.ui),
           motion(channel, panel), poll(channel, panel, motion),
-          startup(context.transport, channel, panel, context.program, poll, motion) {}
-
-    template <typename Widget> Widget* control(const char* name) const {
-        return window->findChild<Widget*>(QString::fromLatin1(name));
-    }
+          startup(services.transport, channel, panel, services.program, poll, motion),
+          binder(window), runner(
+                              services.ui, [this] { readInputs(); }, [this] { showPanel(); }) {}
 
     void bindControls();
     void readInputs();
@@ -57,22 +56,27 @@ public:
     void applyFirmwareGates();
     void connectControls();
     void connectButton(const char* name, std::function<void()> action);
-    // Runs one handler or tick: never two at once, never an exception out of it.
-    void act(const std::function<void()>& action);
+    void act(const std::function<void()>& action) { runner.run(action); }
     void about();
     void release();
 
+    // Another window takes the serial port: the poll pauses first, so no tick can send on the
+    // port while it is away.
+    void lendPort() override;
+    void takePortBack() override;
+
     MainWindow* window;
-    MainWindowContext context;
+    session::WindowServices services;
     MainPanel panel;
-    CommandChannel channel;
+    session::CommandChannel channel;
     MotionControl motion;
     StatusPoll poll;
     Startup startup;
+    ui::ControlBinder binder;
+    session::HandlerRunner runner;
     std::unique_ptr<transport::SerialLink> MSComm1;
     MainWindowFrames frames;
     QTimer* Timer1 = nullptr;
-    bool busy = false;
     bool released = false;
 
     // The panel's controls, looked up once: the poll refreshes them many times a second.
@@ -86,19 +90,19 @@ public:
 };
 
 template <typename Widget, typename Value, size_t N>
-static void bindTable(const MainWindowPrivate& d, const PanelControl<Value> (&table)[N],
+static void bindTable(ui::ControlBinder& binder, const PanelControl<Value> (&table)[N],
                       MainWindowPrivate::Bindings<Widget, Value>& bindings) {
     for (const auto& entry : table)
-        if (auto* widget = d.control<Widget>(entry.name))
+        if (auto* widget = binder.find<Widget>(entry.name))
             bindings.emplace_back(widget, entry.member);
 }
 
 void MainWindowPrivate::bindControls() {
-    bindTable(*this, kPanelTexts, texts);
-    bindTable(*this, kPanelLamps, lamps);
-    bindTable(*this, kPanelFields, fields);
-    bindTable(*this, kPanelLists, lists);
-    bindTable(*this, kPanelChecks, checks);
+    bindTable(binder, kPanelTexts, texts);
+    bindTable(binder, kPanelLamps, lamps);
+    bindTable(binder, kPanelFields, fields);
+    bindTable(binder, kPanelLists, lists);
+    bindTable(binder, kPanelChecks, checks);
 }
 
 void MainWindowPrivate::readInputs() {
@@ -124,24 +128,9 @@ void MainWindowPrivate::showPanel() {
         box->setChecked(panel.*member);
 }
 
-void MainWindowPrivate::act(const std::function<void()>& action) {
-    if (busy) return;
-    busy = true;
-    readInputs();
-    try {
-        action();
-    } catch (const std::exception& error) {
-        channel.tell(error.what());
-    } catch (...) {
-        channel.tell(kCommunicationError);
-    }
-    showPanel();
-    busy = false;
-}
-
 void MainWindowPrivate::load() {
-    if (context.state.LinkType == transport::LinkSerial && context.makeSerialLink)
-        MSComm1 = context.makeSerialLink();
+    if (services.state.LinkType == transport::LinkSerial && services.makeSerialLink)
+        MSComm1 = services.makeSerialLink();
     bool pollRuns = false;
     act([&] { pollRuns = startup.load(MSComm1.get()); });
     if (pollRuns) applyFirmwareGates();
@@ -149,19 +138,16 @@ void MainWindowPrivate::load() {
 }
 
 void MainWindowPrivate::applyFirmwareGates() {
-    const int firmware = context.program.FirmwareVersion;
+    const int firmware = services.program.FirmwareVersion;
     if (!hasDecelerationFeatures(firmware))
         for (const char* name : kFirmware230Controls)
-            if (auto* widget = control<QWidget>(name)) widget->setEnabled(false);
+            if (auto* widget = binder.find<QWidget>(name)) widget->setEnabled(false);
     if (!hasMultiThread(firmware))
-        if (auto* widget = control<QWidget>("Command23")) widget->setEnabled(false);
+        if (auto* widget = binder.find<QWidget>("Command23")) widget->setEnabled(false);
 }
 
 void MainWindowPrivate::connectButton(const char* name, std::function<void()> action) {
-    auto* button = control<QAbstractButton>(name);
-    if (!button) return;
-    QObject::connect(button, &QAbstractButton::clicked, window,
-                     [this, action = std::move(action)] { act(action); });
+    binder.onClicked(name, [this, action = std::move(action)] { act(action); });
 }
 
 void MainWindowPrivate::connectControls() {
@@ -193,25 +179,38 @@ void MainWindowPrivate::connectControls() {
     connectButton("DIOenable", [this] { motion.dioEnableClicked(); });
     connectButton("EnableLatch", [this] { motion.latchEnableClicked(startup.Loading); });
     connectButton("SyncEnableX", [this] { motion.syncOutputClicked(startup.Loading); });
-    if (auto* close = control<QAbstractButton>("CloseButton"))
-        QObject::connect(close, &QAbstractButton::clicked, window, &QDialog::reject);
+    binder.onClicked("CloseButton", [this] { window->reject(); });
     QObject::connect(Timer1, &QTimer::timeout, window, [this] { act([this] { poll.tick(); }); });
 }
 
 void MainWindowPrivate::about() {
     if (!channel.linkOpen()) return;
-    channel.tell(aboutText(context.program.GuiVersion, context.program.FirmwareVersion));
+    channel.tell(aboutText(services.program.GuiVersion, services.program.FirmwareVersion));
 }
 
 void MainWindowPrivate::release() {
     if (released) return;
     released = true;
     Timer1->stop();
-    startup.close(context.usb, MSComm1.get());
+    startup.close(services.usb, MSComm1.get());
 }
 
-MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
-    : QDialog(parent), d_(std::make_unique<MainWindowPrivate>(this, context)) {
+void MainWindowPrivate::lendPort() {
+    poll.PollPaused = true;
+    services.transport.CloseSerialPort();
+}
+
+// A port that cannot be opened again is as lost as one that fails under an exchange.
+void MainWindowPrivate::takePortBack() {
+    if (!services.transport.ReopenSerialPort()) {
+        channel.setLinkOpen(false);
+        channel.tell("Communication Error! " + services.transport.LastErrorText);
+    }
+    poll.PollPaused = false;
+}
+
+MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
+    : QDialog(parent), d_(std::make_unique<MainWindowPrivate>(this, services)) {
     setObjectName("frmMain");
     setWindowTitle("LMC-7 Program");
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
@@ -219,7 +218,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     d_->bindControls();
     d_->Timer1 = new QTimer(this);
     d_->Timer1->setObjectName("Timer1");
-    d_->Timer1->setInterval(10);
+    d_->Timer1->setInterval(services.timings.pollIntervalMs);
     d_->connectControls();
     d_->showPanel();
     d_->load();
@@ -253,6 +252,12 @@ int MainWindow::demoStep() const {
 }
 QGroupBox* MainWindow::programControlFrame() const {
     return d_->frames.programControl;
+}
+session::PortHolder& MainWindow::portHolder() {
+    return *d_;
+}
+const std::vector<std::string>& MainWindow::unboundControls() const {
+    return d_->binder.unbound();
 }
 
 void MainWindow::done(int result) {

@@ -3,43 +3,20 @@
 // on Timer1 and offers the motion and axis controls. It is a thin widget: the poll, the reply
 // decoding and the command building live in plain classes beside it.
 
-#include "motiondesk/main/program_values.h"
-
 #include <QDialog>
 
-#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QGroupBox;
 
-namespace transport {
-struct ConnectionState;
-class CommandTransport;
-class Clock;
-class UsbLibrary;
-class SerialLink;
-} // namespace transport
-
-namespace ui {
-class UserInterface;
-}
+namespace session {
+struct WindowServices;
+class PortHolder;
+} // namespace session
 
 namespace mainwindow {
-
-struct MainWindowContext {
-    transport::ConnectionState& state;
-    // The shared transport with the Motiondesk policy; the window binds its own MSComm1 to it.
-    transport::CommandTransport& transport;
-    ui::UserInterface& ui;
-    transport::Clock& clock;
-    transport::UsbLibrary& usb;
-    // Makes the window's own serial-port control MSComm1.
-    std::function<std::unique_ptr<transport::SerialLink>()> makeSerialLink;
-    // Folder of the helper programs and their job files.
-    std::string exeFolder;
-    ProgramValues& program;
-};
 
 class MainWindowPrivate;
 
@@ -48,7 +25,7 @@ class MainWindow : public QDialog {
 public:
     // Runs the loading sequence at once: the window is ready (or has reported why not) when the
     // constructor returns. Show it with exec().
-    explicit MainWindow(const MainWindowContext& context, QWidget* parent = nullptr);
+    explicit MainWindow(const session::WindowServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // One tick of the status poll (what Timer1 does every 10 ms).
@@ -64,6 +41,13 @@ public:
 
     // The frame that holds the program controls (run, compile, download, program files).
     QGroupBox* programControlFrame() const;
+
+    // Lends the window's port to another window: the poll pauses and the port closes, and
+    // both come back when the loan ends.
+    session::PortHolder& portHolder();
+
+    // Control names the window binds that match none of its controls (none, when it is right).
+    const std::vector<std::string>& unboundControls() const;
 
 protected:
     // Closing by any way (close box, "Close", Escape) releases the link.

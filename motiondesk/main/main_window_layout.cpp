@@ -36,8 +36,10 @@ QLabel* display(const char* name) {
     return label;
 }
 
-QLineEdit* field(const char* name, const char* text) {
-    auto* edit = named(new QLineEdit(QString::fromLatin1(text)), name);
+// Fields and lists start empty: the window fills them from its panel, the one place that holds
+// their initial texts.
+QLineEdit* field(const char* name) {
+    auto* edit = named(new QLineEdit, name);
     edit->setMinimumWidth(70);
     return edit;
 }
@@ -50,10 +52,9 @@ QPushButton* button(const char* name, const char* caption) {
     return push;
 }
 
-QComboBox* list(const char* name, const QStringList& items, const char* initial) {
+QComboBox* list(const char* name, const QStringList& items) {
     auto* combo = named(new QComboBox, name);
     combo->addItems(items);
-    combo->setCurrentText(QString::fromLatin1(initial));
     return combo;
 }
 
@@ -158,7 +159,7 @@ QGroupBox* motionFrame() {
     auto* box = frame("MotionFrame", "Motion");
     auto* target = new QHBoxLayout;
     target->addWidget(new QLabel("Position"));
-    target->addWidget(field("SetPosition", "1000"), 1);
+    target->addWidget(field("SetPosition"), 1);
     target->addWidget(button("Command5", "ABS"));
     target->addWidget(button("Command3", "DATUM"));
 
@@ -198,10 +199,10 @@ QGroupBox* motionFrame() {
 QGroupBox* speedsFrame() {
     auto* box = frame("SpeedsFrame", "Speeds");
     auto* form = new QFormLayout;
-    form->addRow("High speed", field("SetSpeed", "1000"));
-    form->addRow("Low speed", field("LSpeed", "300"));
-    form->addRow("Acceleration", field("Accel", "300"));
-    form->addRow("Deceleration", field("Decel", "0"));
+    form->addRow("High speed", field("SetSpeed"));
+    form->addRow("Low speed", field("LSpeed"));
+    form->addRow("Acceleration", field("Accel"));
+    form->addRow("Deceleration", field("Decel"));
     auto* profile = new QHBoxLayout;
     profile->addWidget(new QLabel("Profile"));
     profile->addWidget(button("Command11", "SCV"));
@@ -209,9 +210,9 @@ QGroupBox* speedsFrame() {
     profile->addStretch();
 
     auto* onTheFly = new QFormLayout;
-    onTheFly->addRow("On-the-fly accel", field("otfacc", "1000"));
-    onTheFly->addRow("On-the-fly speed", field("SSPDX", ""));
-    onTheFly->addRow("Speed mode", list("SpeedModeList", numberItems(0, 9), "0"));
+    onTheFly->addRow("On-the-fly accel", field("otfacc"));
+    onTheFly->addRow("On-the-fly speed", field("SSPDX"));
+    onTheFly->addRow("Speed mode", list("SpeedModeList", numberItems(0, 9)));
     auto* onTheFlyButtons = new QHBoxLayout;
     onTheFlyButtons->addWidget(button("Command9", "Set SSPD Mode"));
     onTheFlyButtons->addWidget(button("Command10", "Set Accel + Speed"));
@@ -256,10 +257,10 @@ QGroupBox* latchAndSyncFrame() {
     sync->addRow("Sync output", named(new QCheckBox("Enable (DO2)"), "SyncEnableX"));
     auto* comparison = new QHBoxLayout;
     comparison->addWidget(new QLabel("Position"));
-    comparison->addWidget(list("XSel", {"<", "=", ">"}, "="));
-    comparison->addWidget(field("SyncPos", "0"), 1);
+    comparison->addWidget(list("XSel", {"<", "=", ">"}));
+    comparison->addWidget(field("SyncPos"), 1);
     sync->addRow("When", comparison);
-    sync->addRow("Output time", list("SynTimeX", numberItems(0, 30), "0"));
+    sync->addRow("Output time", list("SynTimeX", numberItems(0, 30)));
     sync->addRow("Sync status", display("SyncStat"));
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(latch);

@@ -1,7 +1,7 @@
 #include "motiondesk/main/motion_control.h"
 
-#include "motiondesk/main/command_channel.h"
 #include "motiondesk/main/status_decoding.h"
+#include "motiondesk/session/command_channel.h"
 
 #include "common/numbers.h"
 

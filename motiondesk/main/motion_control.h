@@ -9,9 +9,13 @@
 #include <optional>
 #include <string>
 
+namespace session {
+class CommandChannel;
+} // namespace session
+
 namespace mainwindow {
 
-class CommandChannel;
+using session::CommandChannel;
 
 // The buttons that move the axis: each sends its command through MoveCommand.
 struct MoveButton {

@@ -1,11 +1,11 @@
 #include "motiondesk/main/startup.h"
 
-#include "motiondesk/main/command_channel.h"
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/motion_control.h"
-#include "motiondesk/main/program_values.h"
 #include "motiondesk/main/status_decoding.h"
 #include "motiondesk/main/status_poll.h"
+#include "motiondesk/session/command_channel.h"
+#include "motiondesk/session/program_values.h"
 #include "motiondesk/transport/command_transport.h"
 #include "motiondesk/transport/serial_link.h"
 #include "motiondesk/transport/usb_library.h"
@@ -64,8 +64,9 @@ Startup::Startup(transport::CommandTransport& transport, CommandChannel& channel
 bool Startup::load(transport::SerialLink* ownPort) {
     Loading = true;
     program_.CompileFromEditor = false;
-    program_.ModelName = "KT-210";
-    program_.LineLimit = "1785";
+    const ProgramValues fixed;
+    program_.ModelName = fixed.ModelName;
+    program_.LineLimit = fixed.LineLimit;
     try {
         if (channel_.state().LinkType == transport::LinkSerial && !openSerialLink(ownPort))
             return false;

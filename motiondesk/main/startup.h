@@ -10,13 +10,19 @@ class SerialLink;
 class UsbLibrary;
 } // namespace transport
 
+namespace session {
+class CommandChannel;
+struct ProgramValues;
+} // namespace session
+
 namespace mainwindow {
 
-class CommandChannel;
+using session::CommandChannel;
+using session::ProgramValues;
+
 class MotionControl;
 class StatusPoll;
 struct MainPanel;
-struct ProgramValues;
 
 inline constexpr const char* kPortNotAvailable =
     "Communication port not available!  Please select available communication port and try "

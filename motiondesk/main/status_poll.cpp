@@ -1,9 +1,9 @@
 #include "motiondesk/main/status_poll.h"
 
-#include "motiondesk/main/command_channel.h"
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/motion_control.h"
 #include "motiondesk/main/status_decoding.h"
+#include "motiondesk/session/command_channel.h"
 
 namespace mainwindow {
 

@@ -6,9 +6,14 @@
 #include <cstdint>
 #include <string>
 
+namespace session {
+class CommandChannel;
+} // namespace session
+
 namespace mainwindow {
 
-class CommandChannel;
+using session::CommandChannel;
+
 class MotionControl;
 struct MainPanel;
 

@@ -20,9 +20,10 @@ QWidget* frontWindow() {
     return QApplication::activeWindow();
 }
 
-// The message boxes carry no title; Qt would otherwise show the application name.
-int showBox(QMessageBox::Icon icon, const std::string& text, QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, QString(), fromLatin1(text), buttons, frontWindow());
+// Message boxes without a title would otherwise show the application name.
+int showBox(QMessageBox::Icon icon, const std::string& text, const std::string& title,
+            QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, fromLatin1(title), fromLatin1(text), buttons, frontWindow());
     box.setObjectName(QStringLiteral("MessageBox"));
     return box.exec();
 }
@@ -32,27 +33,46 @@ std::optional<std::string> chosen(const QString& name) {
     return name.toLocal8Bit().toStdString();
 }
 
-} // namespace
-
-void QtUserInterface::showMessage(const std::string& text) {
-    showBox(QMessageBox::NoIcon, text, QMessageBox::Ok);
+// A pattern such as "*.prg" is what the filter already shows; only a real name is preset.
+QString presetName(const std::string& initialName) {
+    return initialName.find('*') == std::string::npos ? fromLatin1(initialName) : QString();
 }
 
-bool QtUserInterface::askYesNo(const std::string& text) {
-    return showBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) ==
+} // namespace
+
+QString qtNameFilter(const std::string& filter) {
+    const QStringList parts = fromLatin1(filter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        const QString pattern = i + 1 < parts.size() ? parts[i + 1].trimmed() : QString();
+        if (pattern.isEmpty() || description.contains('(' + pattern + ')'))
+            filters << description;
+        else
+            filters << description + " (" + pattern + ")";
+    }
+    return filters.join(";;");
+}
+
+void QtUserInterface::showMessage(const std::string& text) {
+    showBox(QMessageBox::NoIcon, text, {}, QMessageBox::Ok);
+}
+
+bool QtUserInterface::askYesNo(const std::string& text, const std::string& title) {
+    return showBox(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
 
-std::optional<std::string> QtUserInterface::openFileName(const std::string& caption,
-                                                         const std::string& filter) {
-    return chosen(
-        QFileDialog::getOpenFileName(frontWindow(), fromLatin1(caption), {}, fromLatin1(filter)));
+std::optional<std::string> QtUserInterface::openFileName(const FileDialog& dialog) {
+    return chosen(QFileDialog::getOpenFileName(frontWindow(), fromLatin1(dialog.caption),
+                                               presetName(dialog.initialName),
+                                               qtNameFilter(dialog.filter)));
 }
 
-std::optional<std::string> QtUserInterface::saveFileName(const std::string& caption,
-                                                         const std::string& filter) {
-    return chosen(
-        QFileDialog::getSaveFileName(frontWindow(), fromLatin1(caption), {}, fromLatin1(filter)));
+std::optional<std::string> QtUserInterface::saveFileName(const FileDialog& dialog) {
+    return chosen(QFileDialog::getSaveFileName(frontWindow(), fromLatin1(dialog.caption),
+                                               presetName(dialog.initialName),
+                                               qtNameFilter(dialog.filter)));
 }
 
 // Called from deep inside nested modal loops and exchanges; returning would let the callers go

@@ -9,19 +9,27 @@
 
 namespace ui {
 
+// A file dialog as the windows describe it. filter is written "Description (*.ext)|*.ext"
+// (pairs of description and pattern joined by "|"); initialName is the name the dialog starts
+// with, a pattern such as "*.prg" or empty.
+struct FileDialog {
+    std::string caption;
+    std::string filter;
+    std::string initialName;
+};
+
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
 
     // A plain message box with one OK button and no title.
     virtual void showMessage(const std::string& text) = 0;
-    // A Yes/No box; true only for Yes.
-    virtual bool askYesNo(const std::string& text) = 0;
-    // File dialogs; nullopt when the user cancels. filter is a Qt name filter ("Program (*.prg)").
-    virtual std::optional<std::string> openFileName(const std::string& caption,
-                                                    const std::string& filter) = 0;
-    virtual std::optional<std::string> saveFileName(const std::string& caption,
-                                                    const std::string& filter) = 0;
+    // A Yes/No box with the title (none when empty); true only for Yes.
+    virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+    bool askYesNo(const std::string& text) { return askYesNo(text, std::string()); }
+    // File dialogs; nullopt when the user cancels.
+    virtual std::optional<std::string> openFileName(const FileDialog& dialog) = 0;
+    virtual std::optional<std::string> saveFileName(const FileDialog& dialog) = 0;
     // Ends the program at once (the transport's fatal USB error).
     virtual void quitProgram() = 0;
 };

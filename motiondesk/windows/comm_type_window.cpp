@@ -22,8 +22,6 @@
 namespace connection {
 namespace {
 
-const char* const GuiVersionText = "223";
-
 QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
@@ -84,17 +82,17 @@ QPixmap motorPicture() {
 
 } // namespace
 
-CommTypeWindow::CommTypeWindow(const ConnectionContext& context, QWidget* parent)
-    : QWidget(parent), context_(context) {
+CommTypeWindow::CommTypeWindow(const session::WindowServices& services, QWidget* parent)
+    : QWidget(parent), services_(services) {
     setObjectName("CommType");
     setWindowTitle("LMC-7 GUI");
-    context_.guiVersion = GuiVersionText;
+    services_.program.GuiVersion = session::kGuiVersion;
 
     auto* picture = new QLabel(this);
     picture->setObjectName("Picture");
     picture->setPixmap(motorPicture());
     picture->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    auto* version = new QLabel("Version " + latin1(context_.guiVersion), this);
+    auto* version = new QLabel("Version " + latin1(services_.program.GuiVersion), this);
     version->setObjectName("VersionLabel");
     version->setAlignment(Qt::AlignHCenter);
     auto* side = new QVBoxLayout;
@@ -177,7 +175,7 @@ QWidget* CommTypeWindow::buildUsbFrame() {
 }
 
 void CommTypeWindow::loadSettings() {
-    const std::string path = context_.exeFolder + "/" + CommSettingsFileName;
+    const std::string path = services_.exeFolder + "/" + CommSettingsFileName;
     const CommSettings settings = readCommSettings(path).value_or(defaultCommSettings());
     // The file's texts are shown as they are, even when no list item matches them.
     port_->setCurrentIndex(port_->findText(latin1(settings.port)));
@@ -195,14 +193,14 @@ CommSettings CommTypeWindow::currentSettings() const {
 }
 
 void CommTypeWindow::saveSettings() {
-    writeCommSettings(context_.exeFolder + "/" + CommSettingsFileName, currentSettings());
+    writeCommSettings(services_.exeFolder + "/" + CommSettingsFileName, currentSettings());
 }
 
 // Shows which device the chosen COM name opens, and where a link below EXE/ports leads.
 void CommTypeWindow::showPortDevice() {
     const int number = portNumberFromText(latin1(port_->currentText()));
     const QString path =
-        QString::fromStdString(transport::serialPortPath(number, context_.exeFolder));
+        QString::fromStdString(transport::serialPortPath(number, services_.exeFolder));
     const QFileInfo device(path);
     const QString shown = device.isSymLink() ? device.symLinkTarget() : path;
     portDevice_->setText(shown.isEmpty() ? QString() : QString::fromUtf8("\u2192 ") + shown);
@@ -211,23 +209,23 @@ void CommTypeWindow::showPortDevice() {
 void CommTypeWindow::onRs485() {
     saveSettings();
     const CommSettings settings = currentSettings();
-    transport::ConnectionState& state = context_.state;
+    transport::ConnectionState& state = services_.state;
     state.LinkType = transport::LinkSerial;
     state.BaudRate = settings.baud;
     state.DeviceName = settings.deviceId;
     state.SerialPort = portNumberFromText(settings.port);
-    context_.showMainWindow(this);
+    services_.showMainWindow(this);
 }
 
 void CommTypeWindow::onUsb() {
-    context_.state.LinkType = transport::LinkUsb;
-    SelectWindow select(context_, this);
+    services_.state.LinkType = transport::LinkUsb;
+    SelectWindow select(services_, this);
     select.run();
 }
 
 void CommTypeWindow::onSearch(bool searchAll) {
-    context_.state.BaudRate = latin1(baud_->currentText());
-    SearchWindow window(context_, this);
+    services_.state.BaudRate = latin1(baud_->currentText());
+    SearchWindow window(services_, this);
     SerialSearch& search = window.search();
     search.StartSearch = false;
     search.SearchResult = false;
@@ -238,19 +236,19 @@ void CommTypeWindow::onSearch(bool searchAll) {
     window.exec();
 
     if (searchAll) {
-        context_.ui.showMessage(search.SearchAllString.empty() ? "No device found!"
-                                                               : search.SearchAllString);
+        services_.ui.showMessage(search.SearchAllString.empty() ? "No device found!"
+                                                                : search.SearchAllString);
         return;
     }
     if (!search.SearchResult) {
-        context_.ui.showMessage("Device not found!  Please check wiring and power inputs");
+        services_.ui.showMessage("Device not found!  Please check wiring and power inputs");
         return;
     }
     port_->setCurrentIndex(search.PortNumber - 1);
     baud_->setCurrentIndex(baud_->findText(latin1(search.FoundBaud)));
     deviceId_->setEditText(latin1(search.FoundID));
-    context_.ui.showMessage("KT-210 Found on Port:" + std::to_string(search.PortNumber) +
-                            " Baud:" + search.FoundBaud + " ID:" + search.FoundID);
+    services_.ui.showMessage("KT-210 Found on Port:" + std::to_string(search.PortNumber) +
+                             " Baud:" + search.FoundBaud + " ID:" + search.FoundID);
 }
 
 void CommTypeWindow::onExit() {

@@ -3,8 +3,8 @@
 // rate and device ID and connects over the serial line, chooses a USB device, or searches the
 // serial ports for controllers. It stays open behind every other window.
 
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/windows/comm_settings.h"
-#include "motiondesk/windows/connection_context.h"
 
 #include <QWidget>
 
@@ -16,7 +16,7 @@ namespace connection {
 class CommTypeWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit CommTypeWindow(const ConnectionContext& context, QWidget* parent = nullptr);
+    explicit CommTypeWindow(const session::WindowServices& services, QWidget* parent = nullptr);
 
 signals:
     // "Exit" was pressed; the settings have been saved.
@@ -35,7 +35,7 @@ private:
     void onSearch(bool searchAll);
     void onExit();
 
-    ConnectionContext context_;
+    session::WindowServices services_;
     QComboBox* port_;
     QComboBox* baud_;
     QComboBox* deviceId_;

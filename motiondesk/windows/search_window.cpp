@@ -12,9 +12,10 @@
 
 namespace connection {
 
-SearchWindow::SearchWindow(const ConnectionContext& context, QWidget* parent)
-    : QDialog(parent), port_(context.makeSerialLink()),
-      search_(std::make_unique<SerialSearch>(*port_, context.ui, context.searchEmptyReadMs)) {
+SearchWindow::SearchWindow(const session::WindowServices& services, QWidget* parent)
+    : QDialog(parent), port_(services.makeSerialLink()),
+      search_(
+          std::make_unique<SerialSearch>(*port_, services.ui, services.timings.searchEmptyReadMs)) {
     setObjectName("SearchCom");
     setWindowTitle("Search KT Device");
     setModal(true);
@@ -44,7 +45,7 @@ SearchWindow::SearchWindow(const ConnectionContext& context, QWidget* parent)
 
     statusTimer_ = new QTimer(this);
     statusTimer_->setObjectName("StatusTimer");
-    statusTimer_->setInterval(context.searchTickMs);
+    statusTimer_->setInterval(services.timings.searchTickMs);
     connect(statusTimer_, &QTimer::timeout, this, &SearchWindow::onTick);
 }
 

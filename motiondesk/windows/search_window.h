@@ -2,7 +2,7 @@
 // "Search KT Device" (SearchCom): runs one serial search on its own port, one step per tick of
 // StatusTimer, showing the progress; Cancel stops it at the next tick. Exists for one search.
 
-#include "motiondesk/windows/connection_context.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/windows/serial_search.h"
 
 #include <QDialog>
@@ -16,7 +16,7 @@ namespace connection {
 class SearchWindow : public QDialog {
     Q_OBJECT
 public:
-    SearchWindow(const ConnectionContext& context, QWidget* parent = nullptr);
+    SearchWindow(const session::WindowServices& services, QWidget* parent = nullptr);
     ~SearchWindow() override;
 
     // The caller sets StartSearch, SearchAll, AddressID ... before exec() and reads the results

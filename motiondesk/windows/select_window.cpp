@@ -13,8 +13,8 @@
 
 namespace connection {
 
-SelectWindow::SelectWindow(const ConnectionContext& context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+SelectWindow::SelectWindow(const session::WindowServices& services, QWidget* parent)
+    : QDialog(parent), services_(services) {
     setObjectName("frmSelect");
     setWindowTitle("Select Device");
     setModal(true);
@@ -42,16 +42,16 @@ SelectWindow::SelectWindow(const ConnectionContext& context, QWidget* parent)
 }
 
 void SelectWindow::run() {
-    transport::ConnectionState& state = context_.state;
+    transport::ConnectionState& state = services_.state;
     state.LinkOpen = false;
     state.UsbHandle = 1;
-    const std::vector<std::string> entries = listControllers(context_.usb, state);
+    const std::vector<std::string> entries = listControllers(services_.usb, state);
     if (entries.empty()) {
         hide();
-        context_.ui.showMessage("Error finding USB device.");
+        services_.ui.showMessage("Error finding USB device.");
         state.LinkOpen = false;
-        context_.showMainWindow(parentWidget());
-        context_.ui.quitProgram();
+        services_.showMainWindow(parentWidget());
+        services_.ui.quitProgram();
         return;
     }
     fillList(entries);
@@ -66,24 +66,24 @@ void SelectWindow::fillList(const std::vector<std::string>& entries) {
 void SelectWindow::onOk() {
     QListWidgetItem* selected = deviceList_->currentItem();
     if (selected == nullptr || !selected->isSelected()) {
-        context_.ui.showMessage("Please select a Zentor device first.");
+        services_.ui.showMessage("Please select a Zentor device first.");
         return;
     }
     const std::string entry = selected->text().toLatin1().toStdString();
-    transport::ConnectionState& state = context_.state;
+    transport::ConnectionState& state = services_.state;
     state.UsbDeviceIndex = static_cast<int16_t>(usbIndexOfEntry(entry));
     hide();
-    const std::string handleFile = context_.exeFolder + "/" + UsbHandleFileName;
-    if (!openController(context_.usb, state, handleFile)) {
-        context_.ui.showMessage(
+    const std::string handleFile = services_.exeFolder + "/" + UsbHandleFileName;
+    if (!openController(services_.usb, state, handleFile)) {
+        services_.ui.showMessage(
             "Error opening device. Application is aborting. Reset hardware and try again.");
-        context_.ui.quitProgram();
+        services_.ui.quitProgram();
         reject();
         return;
     }
     state.DeviceName = deviceIdOfEntry(entry);
     state.LinkOpen = true;
-    context_.showMainWindow(parentWidget());
+    services_.showMainWindow(parentWidget());
     accept();
 }
 

@@ -2,7 +2,7 @@
 // "Select Device" (frmSelect): lists the USB controllers, opens the chosen one and hands over to
 // the main window.
 
-#include "motiondesk/windows/connection_context.h"
+#include "motiondesk/session/window_services.h"
 
 #include <QDialog>
 
@@ -13,7 +13,7 @@ namespace connection {
 class SelectWindow : public QDialog {
     Q_OBJECT
 public:
-    SelectWindow(const ConnectionContext& context, QWidget* parent = nullptr);
+    SelectWindow(const session::WindowServices& services, QWidget* parent = nullptr);
 
     // Lists the controllers and lets the user choose. Without any, says so, runs the main window
     // without a controller and then ends the program.
@@ -23,7 +23,7 @@ private:
     void onOk();
     void fillList(const std::vector<std::string>& entries);
 
-    ConnectionContext context_;
+    session::WindowServices services_;
     QListWidget* deviceList_;
 };
 

@@ -1,12 +1,12 @@
 #include "proglift/loader/compiled_file.h"
 
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 using namespace proglift;
-using proglift_testing::crlfLines;
-using proglift_testing::ScratchFolder;
+using testing_support::crlfLines;
+using testing_support::ScratchFolder;
 using Lines = std::vector<std::string>;
 
 TEST(CompiledFile, ClosingEmptyLineIsNotAProgramLine) {

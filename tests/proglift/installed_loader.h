@@ -3,7 +3,7 @@
 // that concurrent tests each have their own set-up and result files. Runs it as Motiondesk does:
 // no arguments, waiting for it to end.
 
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -13,6 +13,9 @@
 #include <string>
 
 namespace proglift_testing {
+
+using testing_support::crlfLines;
+using testing_support::ScratchFolder;
 
 class InstalledLoader {
 public:

@@ -6,13 +6,13 @@
 
 #include "proglift/loader/loader_job.h"
 #include "proglift/loader/loader_links.h"
-#include "scratch_folder.h"
 #include "simulator/controller_model.h"
 #include "simulator/inprocess_serial_link.h"
 #include "simulator/inprocess_usb_library.h"
 #include "simulator/serial_bus.h"
 #include "simulator/usb_device.h"
 #include "support/recording_clock.h"
+#include "support/scratch_folder.h"
 
 #include <deque>
 #include <memory>
@@ -20,6 +20,9 @@
 #include <vector>
 
 namespace proglift_testing {
+
+using testing_support::crlfLines;
+using testing_support::ScratchFolder;
 
 // The window's texts as the job set them.
 class RecordingDisplay final : public proglift::JobDisplay {

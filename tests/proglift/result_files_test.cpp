@@ -1,11 +1,11 @@
 #include "proglift/loader/result_files.h"
 
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 using namespace proglift;
-using proglift_testing::ScratchFolder;
+using testing_support::ScratchFolder;
 
 TEST(ResultFiles, FailuresAreTwoLinesAndReplaceTheEarlierResult) {
     ScratchFolder folder;

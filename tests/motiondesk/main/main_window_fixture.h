@@ -6,17 +6,15 @@
 #include "fake_controller.h"
 
 #include "motiondesk/main/main_window.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/transport/command_transport.h"
 #include "motiondesk/ui/lamp.h"
 #include "support/recording_clock.h"
 #include "support/scripted_serial_link.h"
 #include "support/scripted_ui.h"
 #include "support/scripted_usb_library.h"
+#include "support/widget_driver.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -24,6 +22,7 @@
 namespace maintest {
 
 using Commands = std::vector<std::string>;
+using Messages = std::vector<std::string>;
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -37,7 +36,13 @@ protected:
     }
 
     mainwindow::MainWindow& openKeepingLog() {
-        mainwindow::MainWindowContext context{
+        window = std::make_unique<mainwindow::MainWindow>(services());
+        driver.setRoot(window.get());
+        return *window;
+    }
+
+    session::WindowServices services() {
+        session::WindowServices services{
             state,
             transport,
             ui,
@@ -52,25 +57,18 @@ protected:
             },
             "",
             program};
-        window = std::make_unique<mainwindow::MainWindow>(context);
-        return *window;
+        return services;
     }
 
-    template <typename Widget> Widget* find(const char* name) {
-        Widget* widget = window->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << "no control " << name;
-        return widget;
-    }
-    void click(const char* name) { find<QAbstractButton>(name)->click(); }
-    void type(const char* name, const QString& text) { find<QLineEdit>(name)->setText(text); }
-    void choose(const char* name, const QString& item) {
-        find<QComboBox>(name)->setCurrentText(item);
-    }
-    QString shown(const char* name) { return find<QLabel>(name)->text(); }
-    QString field(const char* name) { return find<QLineEdit>(name)->text(); }
-    bool lit(const char* name) { return find<ui::Lamp>(name)->isLit(); }
-    bool ticked(const char* name) { return find<QAbstractButton>(name)->isChecked(); }
-    bool enabled(const char* name) { return find<QWidget>(name)->isEnabled(); }
+    template <typename Widget> Widget* find(const char* name) { return driver.find<Widget>(name); }
+    void click(const char* name) { driver.click(name); }
+    void type(const char* name, const QString& text) { driver.type(name, text); }
+    void choose(const char* name, const QString& item) { driver.choose(name, item); }
+    QString shown(const char* name) { return driver.text(name); }
+    QString field(const char* name) { return driver.text(name); }
+    bool lit(const char* name) { return driver.lit(name); }
+    bool ticked(const char* name) { return driver.ticked(name); }
+    bool enabled(const char* name) { return driver.enabled(name); }
 
     // Runs whole poll rotations' worth of ticks.
     void tick(int count = 1) {
@@ -86,11 +84,12 @@ protected:
     testing_support::ScriptedUsbLibrary usb;
     transport::CommandTransport transport{
         state, transport::TransportPolicy::motiondesk(), nullptr, &usb, &ui, clock};
-    mainwindow::ProgramValues program;
+    session::ProgramValues program;
     FakeController controller;
     bool portOpens = true;
     testing_support::ScriptedSerialLink* port = nullptr;
     std::unique_ptr<mainwindow::MainWindow> window;
+    testing_support::WidgetDriver driver;
 };
 
 } // namespace maintest

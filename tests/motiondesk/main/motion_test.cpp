@@ -26,7 +26,7 @@ TEST_F(Motion, EveryMoveButtonSendsTheSpeedsThenItsCommand) {
         EXPECT_EQ(sent(), withSpeeds({button.command})) << button.caption;
         EXPECT_EQ(find<QAbstractButton>(button.control)->text().toStdString(), button.caption);
     }
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_F(Motion, EmptySpeedFieldBecomesZeroBeforeAJog) {
@@ -85,7 +85,7 @@ TEST_F(Motion, SettingButtonsSendTheirCommand) {
         click(name);
         EXPECT_EQ(sent(), (Commands{command})) << name;
     }
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_F(Motion, PositionChangeOnTheFlyReportsARefusal) {
@@ -93,7 +93,7 @@ TEST_F(Motion, PositionChangeOnTheFlyReportsARefusal) {
     open();
     type("SetPosition", "500");
     click("Command30");
-    EXPECT_EQ(ui.messages, (Commands{"Error! ?T500"}));
+    EXPECT_EQ(ui.messages(), (Commands{"Error! ?T500"}));
 }
 
 TEST_F(Motion, SCurveIsRefusedWhileTheAxisMoves) {
@@ -102,7 +102,7 @@ TEST_F(Motion, SCurveIsRefusedWhileTheAxisMoves) {
     tick();
     click("Command11");
     EXPECT_EQ(sent().size(), 12u); // the tick's queries only
-    EXPECT_EQ(ui.messages, (Commands{"Cannot set while running!"}));
+    EXPECT_EQ(ui.messages(), (Commands{"Cannot set while running!"}));
 }
 
 TEST_F(Motion, SCurveAndTrapezoidNeedTheControllersOk) {
@@ -112,10 +112,10 @@ TEST_F(Motion, SCurveAndTrapezoidNeedTheControllersOk) {
     click("Command11");
     click("Command12");
     EXPECT_EQ(sent(), (Commands{"SCV=1", "SCV=0"}));
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
     controller.replies["SCV=1"] = "?SCV=1";
     click("Command11");
-    EXPECT_EQ(ui.messages, (Commands{"Error Setting Scurve!"}));
+    EXPECT_EQ(ui.messages(), (Commands{"Error Setting Scurve!"}));
 }
 
 TEST_F(Motion, AccelAndSpeedOnTheFly) {
@@ -124,10 +124,10 @@ TEST_F(Motion, AccelAndSpeedOnTheFly) {
     type("SSPDX", "800");
     click("Command10");
     EXPECT_EQ(sent(), (Commands{"ACC=2000", "SSPD800"}));
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
     controller.replies["SSPD800"] = "?SSPD800";
     click("Command10");
-    EXPECT_EQ(ui.messages, (Commands{"Error Setting Speed! ?SSPD800"}));
+    EXPECT_EQ(ui.messages(), (Commands{"Error Setting Speed! ?SSPD800"}));
 }
 
 TEST_F(Motion, SyncOutputBoxSendsComparisonPositionTimeAndSwitch) {
@@ -167,7 +167,7 @@ TEST_F(Motion, OutputLampsSwitchTheirOutput) {
     EXPECT_EQ(sent(), (Commands{"DO1=0", "DO2=0"}));
     controller.replies["DO2=0"] = "?DIO enabled";
     click("d2");
-    EXPECT_EQ(ui.messages, (Commands{"DIO is enabled."}));
+    EXPECT_EQ(ui.messages(), (Commands{"DIO is enabled."}));
 }
 
 TEST_F(Motion, CheckBoxesSendTheirNewValue) {
@@ -184,7 +184,7 @@ TEST_F(Motion, FailedExchangeStopsLaterButtons) {
     controller.silent = {"LSPD=300"};
     click("Command13");
     EXPECT_EQ(sent(), (Commands{"HSPD=1000", "LSPD=300"}));
-    EXPECT_EQ(ui.messages, (Commands{"No Reply to Command: LSPD=300", "Communication Error!"}));
+    EXPECT_EQ(ui.messages(), (Commands{"No Reply to Command: LSPD=300", "Communication Error!"}));
     sent().clear();
     for (const char* name : {"Command13", "Command5", "Command2", "ResetPos", "Command11", "d1",
                              "EnableLatch", "SyncEnableX"})
@@ -206,9 +206,9 @@ TEST_P(BadFieldInput, NamesTheFieldAndSendsNothing) {
     type(c.fieldName, c.text);
     click(c.button);
     EXPECT_TRUE(sent().empty());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(ui.messages[0].find(c.fieldName), std::string::npos) << ui.messages[0];
-    EXPECT_NE(ui.messages[0].find(c.text), std::string::npos) << ui.messages[0];
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_NE(ui.messages()[0].find(c.fieldName), std::string::npos) << ui.messages()[0];
+    EXPECT_NE(ui.messages()[0].find(c.text), std::string::npos) << ui.messages()[0];
     EXPECT_TRUE(state.LinkOpen);
 }
 
@@ -231,6 +231,9 @@ TEST_F(Motion, SyncBoxGoesBackWhenItsFieldsAreBad) {
     type("SyncPos", "abc");
     click("SyncEnableX");
     EXPECT_FALSE(ticked("SyncEnableX"));
+    EXPECT_EQ(ui.messages(),
+              (Messages{"Sync position (SyncPos) must be a whole number, not \"abc\"."}));
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(Motion, StopsGoOutEvenWhenASpeedFieldIsBad) {
@@ -239,7 +242,7 @@ TEST_F(Motion, StopsGoOutEvenWhenASpeedFieldIsBad) {
     click("Command15");
     click("Command16");
     EXPECT_EQ(sent(), (Commands{"STOP", "ABORT"}));
-    EXPECT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages().size(), 2u);
 }
 
 TEST_F(Motion, EnterInAFieldStartsNoMove) {

@@ -2,6 +2,7 @@
 // really moves, and the window shows it.
 
 #include "motiondesk/main/main_window.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/transport/command_transport.h"
 #include "motiondesk/ui/lamp.h"
 #include "simulator/inprocess_serial_link.h"
@@ -40,12 +41,12 @@ protected:
     }
 
     void openWindow() {
-        mainwindow::MainWindowContext context{
+        session::WindowServices services{
             state, transport,
             ui,    clock,
             usb,   [this] { return std::make_unique<simulator::InProcessSerialLink>(bus, 1); },
             "",    program};
-        window = std::make_unique<mainwindow::MainWindow>(context);
+        window = std::make_unique<mainwindow::MainWindow>(services);
         controller.clearCommandLog();
     }
 
@@ -77,7 +78,7 @@ protected:
     testing_support::RecordingClock clock;
     transport::CommandTransport transport{
         state, transport::TransportPolicy::motiondesk(), nullptr, &usb, &ui, clock};
-    mainwindow::ProgramValues program;
+    session::ProgramValues program;
     std::unique_ptr<mainwindow::MainWindow> window;
 };
 
@@ -95,7 +96,7 @@ TEST_F(SimulatedController, SerialLinkLoadsAndTheJogMovesTheAxis) {
     click("Command16");
     runFor(100);
     EXPECT_EQ(shown("Stat"), "IDLE");
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_F(SimulatedController, UsbLinkMovesToTheTypedPosition) {
@@ -122,7 +123,7 @@ TEST_F(SimulatedController, WrongBaudRateFindsNoController) {
     state.BaudRate = "19200";
     openSerial();
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_EQ(ui.messages, (Commands{"No Reply to Command: DN"}));
+    EXPECT_EQ(ui.messages(), (Commands{"No Reply to Command: DN"}));
     ASSERT_EQ(bus.frames().size(), 1u);
     EXPECT_EQ(bus.frames()[0].command, "DN");
     EXPECT_FALSE(bus.frames()[0].understood);

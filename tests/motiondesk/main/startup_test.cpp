@@ -3,6 +3,7 @@
 #include "main_window_fixture.h"
 
 #include "motiondesk/main/startup.h"
+#include "motiondesk/session/port_loan.h"
 
 #include <QGroupBox>
 
@@ -26,7 +27,7 @@ TEST_F(Startup, OpensItsPortWithTheSharedSettingsAndSendsTheLoadingSequenceInOrd
     EXPECT_EQ(port->writes.front(), "@01DN\r");
     EXPECT_TRUE(state.LinkOpen);
     EXPECT_FALSE(window->loading());
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
     EXPECT_TRUE(find<QObject>("Timer1")->property("active").toBool());
 }
 
@@ -58,7 +59,7 @@ TEST_F(Startup, ControllerOfAnotherModelGetsNoFurtherCommandAndNoMessage) {
     openKeepingLog();
     EXPECT_EQ(sent(), (Commands{"DN"}));
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
     EXPECT_FALSE(find<QObject>("Timer1")->property("active").toBool());
 }
 
@@ -67,9 +68,9 @@ TEST_F(Startup, PortThatCannotOpenIsReportedAndNothingIsSent) {
     openKeepingLog();
     EXPECT_TRUE(sent().empty());
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_EQ(ui.messages, (Commands{mainwindow::kPortNotAvailable}));
-    EXPECT_EQ(ui.messages[0], "Communication port not available!  Please select available "
-                              "communication port and try again.");
+    EXPECT_EQ(ui.messages(), (Commands{mainwindow::kPortNotAvailable}));
+    EXPECT_EQ(ui.messages()[0], "Communication port not available!  Please select available "
+                                "communication port and try again.");
 }
 
 TEST_F(Startup, FailedReadBackStopsThereWithOneCommunicationError) {
@@ -77,7 +78,7 @@ TEST_F(Startup, FailedReadBackStopsThereWithOneCommunicationError) {
     openKeepingLog();
     const Commands expected = {"DN", "VER", "EO", "ID", "VER", "DN", "HSPD", "LSPD"};
     EXPECT_EQ(sent(), expected);
-    EXPECT_EQ(ui.messages, (Commands{"No Reply to Command: LSPD", "Communication Error!"}));
+    EXPECT_EQ(ui.messages(), (Commands{"No Reply to Command: LSPD", "Communication Error!"}));
     EXPECT_FALSE(state.LinkOpen);
     EXPECT_TRUE(window->loading());
     tick(3);
@@ -119,8 +120,8 @@ TEST_P(FirmwareGates, DisableWhatTheFirmwareLacksAndAboutListsIt) {
     EXPECT_EQ(decelerationRead, firmware.decelerationFeatures);
 
     click("Help");
-    ASSERT_EQ(ui.messages.size(), 1u);
-    const std::string& text = ui.messages[0];
+    ASSERT_EQ(ui.messages().size(), 1u);
+    const std::string& text = ui.messages()[0];
     const auto lines = std::count(text.begin(), text.end(), '\r');
     EXPECT_EQ(text.find('\n'), std::string::npos);
     int features = 0;
@@ -154,7 +155,7 @@ TEST_F(Startup, AboutSaysNothingWhileTheLinkIsDown) {
     controller.replies["DN"] = "XYZ";
     open();
     click("Help");
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_F(Startup, ClosingReleasesTheSerialPort) {
@@ -186,6 +187,46 @@ TEST_F(Startup, ProgramControlHasItsOwnFrame) {
     EXPECT_EQ(frame->parentWidget(), window.get());
     EXPECT_EQ(window->objectName(), "frmMain");
     EXPECT_EQ(window->windowTitle(), "LMC-7 Program");
+}
+
+} // namespace
+} // namespace maintest
+
+namespace maintest {
+namespace {
+
+TEST_F(MainWindowTest, EveryControlNameTheWindowBindsIsOneOfItsControls) {
+    open();
+    EXPECT_EQ(window->unboundControls(), std::vector<std::string>{});
+}
+
+// Another window borrows the port: nothing goes out from the main window meanwhile, and the
+// poll goes on once the port is back.
+TEST_F(MainWindowTest, APortLoanPausesThePollAndClosesThePortUntilItEnds) {
+    open();
+    {
+        session::PortLoan loan(window->portHolder());
+        EXPECT_TRUE(window->pollPaused());
+        EXPECT_FALSE(port->isOpen());
+        tick(3);
+        EXPECT_TRUE(sent().empty());
+    }
+    EXPECT_FALSE(window->pollPaused());
+    EXPECT_TRUE(port->isOpen());
+    tick();
+    EXPECT_FALSE(sent().empty());
+}
+
+TEST_F(MainWindowTest, APortThatCannotBeTakenBackIsReportedAndThePollStaysQuiet) {
+    open();
+    {
+        session::PortLoan loan(window->portHolder());
+        port->openSucceeds = false;
+    }
+    EXPECT_FALSE(state.LinkOpen);
+    EXPECT_EQ(ui.messages(), (Messages{"Communication Error! Cannot open the port."}));
+    tick();
+    EXPECT_TRUE(sent().empty());
 }
 
 } // namespace

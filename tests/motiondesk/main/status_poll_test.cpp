@@ -28,7 +28,7 @@ TEST_F(StatusPoll, FourTicksAskTheFourRotatingGroupsInTurn) {
         }
     }
     EXPECT_EQ(window->statusPhase(), 1);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_F(StatusPoll, Timer1DrivesThePollByItself) {
@@ -139,7 +139,7 @@ TEST_F(StatusPoll, UnknownStateValuesAndNonNumbersLeaveTheDisplayAsItWas) {
     EXPECT_EQ(shown("Pos"), "250");
     EXPECT_EQ(shown("Stat"), "IDLE");
     EXPECT_TRUE(lit("PosLim"));
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
     EXPECT_TRUE(state.LinkOpen);
 }
 
@@ -149,7 +149,7 @@ TEST_F(StatusPoll, FailedQueryInALaterPhaseKeepsThatPhaseAndStopsThePoll) {
     controller.silent = {"AI2"};
     tick();
     EXPECT_EQ(window->statusPhase(), 2);
-    EXPECT_EQ(ui.messages, (Commands{"No Reply to Command: AI2", "Communication Error!"}));
+    EXPECT_EQ(ui.messages(), (Commands{"No Reply to Command: AI2", "Communication Error!"}));
     EXPECT_FALSE(state.LinkOpen);
     sent().clear();
     tick(5);
@@ -162,7 +162,7 @@ TEST_F(StatusPoll, PhaseOneAdvancesWithoutExaminingItsReplies) {
     tick();
     EXPECT_EQ(window->statusPhase(), 2);
     // The transport's own message only: this exchange's status is not examined.
-    EXPECT_EQ(ui.messages, (Commands{"No Reply to Command: EO"}));
+    EXPECT_EQ(ui.messages(), (Commands{"No Reply to Command: EO"}));
 }
 
 TEST_F(StatusPoll, VanishedControllerGivesItsMessageOnceAndThePollStops) {
@@ -172,7 +172,7 @@ TEST_F(StatusPoll, VanishedControllerGivesItsMessageOnceAndThePollStops) {
     sent().clear();
     tick(20);
     EXPECT_EQ(sent(), (Commands{"MM"}));
-    EXPECT_EQ(ui.messages, (Commands{"No Reply to Command: MM"}));
+    EXPECT_EQ(ui.messages(), (Commands{"No Reply to Command: MM"}));
     EXPECT_FALSE(state.LinkOpen);
 }
 
@@ -185,7 +185,7 @@ TEST_F(StatusPoll, FailedMotionQueryEndsTheTickWithCommunicationError) {
     sent().clear();
     tick(3);
     EXPECT_EQ(sent(), (Commands{"MM", "SASTAT", "SPC", "DX", "PX"}));
-    EXPECT_EQ(ui.messages, (Commands{"No Reply to Command: PX", "Communication Error!"}));
+    EXPECT_EQ(ui.messages(), (Commands{"No Reply to Command: PX", "Communication Error!"}));
     EXPECT_EQ(shown("delta"), "9");
 }
 
@@ -194,7 +194,7 @@ TEST_F(StatusPoll, PortThatFailsUnderThePollIsReportedOnce) {
     tick();
     port->writeFailure = "The device has been removed.";
     tick(10);
-    EXPECT_EQ(ui.messages, (Commands{"Communication Error! The device has been removed."}));
+    EXPECT_EQ(ui.messages(), (Commands{"Communication Error! The device has been removed."}));
     EXPECT_FALSE(state.LinkOpen);
 }
 
@@ -263,8 +263,8 @@ TEST_F(StatusPoll, DemonstrationWithABadSpeedFieldStopsWithOneMessage) {
     click("Command4");
     tick(5);
     EXPECT_FALSE(window->demoMode());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(ui.messages[0].find("Accel"), std::string::npos);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_NE(ui.messages()[0].find("Accel"), std::string::npos);
     for (const std::string& command : sent())
         EXPECT_NE(command[0], 'X') << command;
 }

@@ -83,7 +83,7 @@ TEST_F(SimSerial, ExchangesCommandsWithController) {
     EXPECT_EQ(reply, "V231");
     EXPECT_EQ(motiondesk->SendCommand("HSPD=5000", reply), 0);
     EXPECT_EQ(reply, "OK");
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
     EXPECT_EQ(line->log(), (QStringList{"pty 01 PX", "pty 01 VER", "pty 01 HSPD=5000"}));
 }
 
@@ -114,7 +114,7 @@ TEST_F(SimSerial, BroadcastIsQuietInTerminal) {
     EXPECT_EQ(raw.SendCommand("ABORT", reply), 0);
     EXPECT_EQ(reply, "");
     EXPECT_TRUE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
 }
 
 TEST_F(SimSerial, LineAtAnotherBaudRateTimesOut) {
@@ -122,7 +122,7 @@ TEST_F(SimSerial, LineAtAnotherBaudRateTimesOut) {
 
     EXPECT_EQ(motiondesk->SendCommand("PX", reply), -1);
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, ElementsAre("No Reply to Command: PX"));
+    EXPECT_THAT(ui.messages(), ElementsAre("No Reply to Command: PX"));
 }
 
 TEST_F(SimSerial, ControllerAtLineBaudRateAnswers) {
@@ -138,8 +138,8 @@ TEST_F(SimSerial, UnpluggedAdapterIsCommunicationError) {
 
     EXPECT_EQ(motiondesk->SendCommand("PX", reply), -1);
     EXPECT_FALSE(state.LinkOpen);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_THAT(ui.messages[0], testing::StartsWith("Communication Error! "));
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_THAT(ui.messages()[0], testing::StartsWith("Communication Error! "));
 }
 
 struct FaultCase {
@@ -161,7 +161,7 @@ TEST_P(SimFault, EndsWithTheDocumentedResult) {
     connect({"--fault", c.fault, "--state", "SASTAT0=1"});
 
     EXPECT_EQ(motiondesk->SendCommand(c.command, reply), c.status);
-    EXPECT_EQ(ui.messages, c.messages);
+    EXPECT_EQ(ui.messages(), c.messages);
     EXPECT_EQ(state.LinkOpen, c.status >= 0);
 }
 

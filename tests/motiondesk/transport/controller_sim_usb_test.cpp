@@ -60,7 +60,7 @@ TEST_F(SimUsb, ExchangesCommandsInBlocks) {
     EXPECT_EQ(state.UsbResult, 1);
     EXPECT_EQ(motiondesk.SendCommand("SA0=" + std::string(60, '1'), reply), 1);
     EXPECT_EQ(motiondesk.SendCommand("SA0=" + std::string(61, '1'), reply), -1);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
     EXPECT_EQ(usb.Close(state.UsbHandle), 1);
 }
 
@@ -71,10 +71,10 @@ TEST_F(SimUsb, SilentDeviceEndsMotiondeskButNotTerminal) {
 
     EXPECT_EQ(raw.SendCommand("PX", reply), 1);
     EXPECT_EQ(reply, "");
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
 
     EXPECT_EQ(motiondesk.SendCommand("PX", reply), -1);
-    EXPECT_THAT(ui.messages, ElementsAre("Error communication.  Closing application..."));
+    EXPECT_THAT(ui.messages(), ElementsAre("Error communication.  Closing application..."));
     EXPECT_EQ(ui.quitRequests, 1);
     // The device was released: another program may open it again.
     int32_t handle = 0;

@@ -39,7 +39,7 @@ TEST_F(SerialExchange, FramesCommandWithAddressAndCarriageReturnInOneWrite) {
     EXPECT_EQ(transport.SendCommand("PX", reply), 0);
     EXPECT_THAT(link.writes, ElementsAre("@07PX\r"));
     EXPECT_EQ(reply, "123");
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
     EXPECT_TRUE(state.LinkOpen);
 }
 
@@ -108,7 +108,7 @@ TEST_F(SerialExchange, SilenceTimesOutKeepingWhatArrived) {
     EXPECT_EQ(transport.SendCommand("PX", reply), -1);
     EXPECT_EQ(reply, "12");
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, ElementsAre("No Reply to Command: PX"));
+    EXPECT_THAT(ui.messages(), ElementsAre("No Reply to Command: PX"));
 }
 
 TEST_F(SerialExchange, EmptyReplyIsNoResponseExceptForSaCommands) {
@@ -124,16 +124,16 @@ TEST_F(SerialExchange, EmptyReplyIsNoResponseExceptForSaCommands) {
     };
     for (const Case& c : cases) {
         state.LinkOpen = true;
-        ui.messages.clear();
+        ui.clearMessages();
         link.queueInput(c.input);
 
         EXPECT_EQ(transport.SendCommand(c.command, reply), c.status) << c.command;
         EXPECT_EQ(reply, "") << c.command;
         EXPECT_EQ(state.LinkOpen, !c.failed) << c.command;
         if (c.failed)
-            EXPECT_THAT(ui.messages, ElementsAre("No Response!")) << c.command;
+            EXPECT_THAT(ui.messages(), ElementsAre("No Response!")) << c.command;
         else
-            EXPECT_THAT(ui.messages, IsEmpty()) << c.command;
+            EXPECT_THAT(ui.messages(), IsEmpty()) << c.command;
     }
 }
 
@@ -144,7 +144,7 @@ TEST_F(SerialExchange, ClosedLinkSendsNothingAndLeavesReplyAlone) {
     EXPECT_EQ(transport.SendCommand("PX", reply), 0);
     EXPECT_EQ(reply, "previous");
     EXPECT_THAT(link.writes, IsEmpty());
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
 }
 
 TEST_F(SerialExchange, PortFailingMidReplyIsCommunicationError) {
@@ -154,7 +154,7 @@ TEST_F(SerialExchange, PortFailingMidReplyIsCommunicationError) {
     EXPECT_EQ(transport.SendCommand("PX", reply), -1);
     EXPECT_EQ(reply, "12");
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages,
+    EXPECT_THAT(ui.messages(),
                 ElementsAre("Communication Error! The serial port is no longer available."));
 }
 
@@ -165,7 +165,7 @@ TEST_F(SerialExchange, FailedWriteIsCommunicationErrorAndReplyIsUntouched) {
     EXPECT_EQ(transport.SendCommand("PX", reply), -1);
     EXPECT_EQ(reply, "previous");
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages,
+    EXPECT_THAT(ui.messages(),
                 ElementsAre("Communication Error! Writing to the serial port failed."));
 }
 
@@ -174,7 +174,7 @@ TEST_F(SerialExchange, ClosedPortIsCommunicationErrorNotSilence) {
 
     EXPECT_EQ(transport.SendCommand("PX", reply), -1);
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, ElementsAre("Communication Error! The serial port is not open."));
+    EXPECT_THAT(ui.messages(), ElementsAre("Communication Error! The serial port is not open."));
 }
 
 TEST_F(SerialExchange, EveryByteButCarriageReturnBelongsToReply) {
@@ -199,7 +199,7 @@ TEST_F(SerialExchange, EndlessReplyIsCutOffAsTimeOut) {
     EXPECT_EQ(transport.SendCommand("PX", reply), -1);
     EXPECT_EQ(reply.size(), transport::MaxSerialReplyLength);
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, ElementsAre("No Reply to Command: PX"));
+    EXPECT_THAT(ui.messages(), ElementsAre("No Reply to Command: PX"));
 }
 
 } // namespace

@@ -39,7 +39,7 @@ TEST_F(SerialPortHandling, FailedOpenIsReportedToCallerNotUser) {
 
     EXPECT_FALSE(transport.OpenSerialPort());
     EXPECT_EQ(transport.LastErrorText, link.openFailure);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_F(SerialPortHandling, ReleasesAndTakesBackOnlyAnOpenSerialLink) {
@@ -80,7 +80,7 @@ TEST_F(SerialPortHandling, FailedReopenIsReportedAndNextExchangeFails) {
     std::string reply;
     EXPECT_EQ(transport.SendCommand("PX", reply), -1);
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, ElementsAre("Communication Error! The serial port is not open."));
+    EXPECT_THAT(ui.messages(), ElementsAre("Communication Error! The serial port is not open."));
 }
 
 } // namespace

@@ -60,7 +60,7 @@ TEST_F(TerminalExchange, TimeOutIsSilentAndKeepsLinkOpen) {
     EXPECT_EQ(terminal.SendCommand("PX", reply), 0);
     EXPECT_EQ(reply, "4");
     EXPECT_TRUE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
 }
 
 TEST_F(TerminalExchange, BroadcastWithoutAnswerIsQuiet) {
@@ -70,7 +70,7 @@ TEST_F(TerminalExchange, BroadcastWithoutAnswerIsQuiet) {
     EXPECT_EQ(terminal.SendCommand("ABORT", reply), 0);
     EXPECT_THAT(link.writes, ElementsAre("@00ABORT\r"));
     EXPECT_EQ(reply, "");
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
 }
 
 TEST_F(TerminalExchange, EmptySerialReplyIsStillNoResponse) {
@@ -79,7 +79,7 @@ TEST_F(TerminalExchange, EmptySerialReplyIsStillNoResponse) {
 
     EXPECT_EQ(terminal.SendCommand("PX", reply), -1);
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, ElementsAre("No Response!"));
+    EXPECT_THAT(ui.messages(), ElementsAre("No Response!"));
 }
 
 TEST_F(TerminalExchange, EmptyUsbReplyIsNotAnError) {
@@ -90,7 +90,7 @@ TEST_F(TerminalExchange, EmptyUsbReplyIsNotAnError) {
     EXPECT_EQ(reply, "");
     EXPECT_THAT(usb.closedHandles, IsEmpty());
     EXPECT_EQ(ui.quitRequests, 0);
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
 }
 
 TEST_F(TerminalExchange, FailingPortIsReportedAndClosesLink) {
@@ -99,7 +99,7 @@ TEST_F(TerminalExchange, FailingPortIsReportedAndClosesLink) {
 
     EXPECT_EQ(terminal.SendCommand("PX", reply), -1);
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, ElementsAre("Communication Error! gone"));
+    EXPECT_THAT(ui.messages(), ElementsAre("Communication Error! gone"));
 }
 
 TEST_F(TerminalExchange, OverlongUsbCommandIsRefused) {
@@ -122,7 +122,7 @@ TEST_F(WindowExchange, OwnStateCopyIsAddressedAndClearedAlone) {
     EXPECT_THAT(link.writes, ElementsAre("@05SASTAT0\r"));
     EXPECT_FALSE(own.LinkOpen);
     EXPECT_TRUE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, ElementsAre("No Reply to Command: SASTAT0"));
+    EXPECT_THAT(ui.messages(), ElementsAre("No Reply to Command: SASTAT0"));
 }
 
 TEST_F(WindowExchange, SharedStateIsClearedByWindowFailure) {
@@ -131,6 +131,7 @@ TEST_F(WindowExchange, SharedStateIsClearedByWindowFailure) {
 
     EXPECT_EQ(window.SendCommand("POL", reply), -1);
     EXPECT_FALSE(state.LinkOpen);
+    EXPECT_THAT(ui.messages(), ElementsAre("No Response!"));
 }
 
 using LoaderExchange = PolicyTest;
@@ -154,7 +155,7 @@ TEST_F(LoaderExchange, FailuresGoToLastErrorTextNeverToUser) {
         EXPECT_EQ(loader.LastErrorText, c.expected);
         EXPECT_FALSE(state.LinkOpen);
     }
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
 }
 
 TEST_F(LoaderExchange, PortFailureGoesToLastErrorText) {
@@ -163,7 +164,7 @@ TEST_F(LoaderExchange, PortFailureGoesToLastErrorText) {
 
     EXPECT_EQ(loader.SendCommand("SA0", reply), -1);
     EXPECT_EQ(loader.LastErrorText, "Communication Error! unplugged");
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
 }
 
 TEST_F(LoaderExchange, WaitsThreeHundredMillisecondsOfSilence) {

@@ -60,7 +60,7 @@ TEST_F(UsbExchange, LongerCommandIsRefusedSilently) {
 
     EXPECT_EQ(transport.SendCommand(std::string(65, 'A'), reply), -1);
     EXPECT_THAT(usb.sentBlocks, IsEmpty());
-    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_THAT(ui.messages(), IsEmpty());
     EXPECT_EQ(reply, "previous");
     EXPECT_TRUE(state.LinkOpen);
 }
@@ -124,7 +124,7 @@ TEST_F(UsbExchange, EmptyReplyClosesDeviceTellsUserAndEndsProgram) {
 
         EXPECT_EQ(motiondesk.SendCommand(c.command, reply), -1) << c.command;
         EXPECT_THAT(library.closedHandles, ElementsAre(42)) << c.command;
-        EXPECT_THAT(shown.messages, ElementsAre("Error communication.  Closing application..."));
+        EXPECT_THAT(shown.messages(), ElementsAre("Error communication.  Closing application..."));
         EXPECT_EQ(shown.quitRequests, 1);
         EXPECT_FALSE(state.LinkOpen);
     }
@@ -136,6 +136,7 @@ TEST_F(UsbExchange, MissingLibraryEndsLikeAnEmptyReply) {
     EXPECT_EQ(transport.SendCommand("PX", reply), -1);
     EXPECT_EQ(state.UsbResult, 0);
     EXPECT_EQ(ui.quitRequests, 1);
+    EXPECT_THAT(ui.messages(), ElementsAre("Error communication.  Closing application..."));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "connection_harness.h"
-#include "modal_helpers.h"
 #include "motiondesk/windows/comm_type_window.h"
+#include "support/modal_helpers.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -12,14 +12,14 @@
 
 namespace {
 
-using connection_testing::click;
 using connection_testing::ConnectionHarness;
+using testing_support::click;
 using Messages = std::vector<std::string>;
 
 class CommType : public testing::Test {
 protected:
     std::unique_ptr<connection::CommTypeWindow> open() {
-        return std::make_unique<connection::CommTypeWindow>(world.context());
+        return std::make_unique<connection::CommTypeWindow>(world.services());
     }
     static QComboBox* list(QWidget* window, const char* name) {
         return window->findChild<QComboBox*>(name);
@@ -38,7 +38,7 @@ TEST_F(CommType, OpensWithItsCaptionVersionAndLists) {
     EXPECT_EQ(window->objectName(), "CommType");
     EXPECT_EQ(window->windowTitle(), "LMC-7 GUI");
     EXPECT_EQ(window->findChild<QLabel*>("VersionLabel")->text(), "Version 223");
-    EXPECT_EQ(world.guiVersion, "223");
+    EXPECT_EQ(world.program.GuiVersion, "223");
 
     QComboBox* ports = list(window.get(), "combo");
     ASSERT_EQ(ports->count(), 15);
@@ -93,7 +93,7 @@ TEST_F(CommType, Rs485SavesTheChoiceAndOpensTheMainWindowOnThatPort) {
     EXPECT_EQ(state.SerialPort, 12);
     EXPECT_EQ(state.BaudRate, "38400");
     EXPECT_EQ(state.DeviceName, "05");
-    EXPECT_TRUE(world.ui.messages.empty());
+    EXPECT_TRUE(world.ui.messages().empty());
 }
 
 TEST_F(CommType, Rs485WithAnUnusablePortTextStillReachesTheMainWindow) {
@@ -123,7 +123,7 @@ TEST_F(CommType, SearchFillsTheListsWithTheControllerItFound) {
     setText(window.get(), "baudCom", "19200");
     click(window.get(), "SearchQW");
 
-    EXPECT_EQ(world.ui.messages, Messages{"KT-210 Found on Port:3 Baud:38400 ID:02"});
+    EXPECT_EQ(world.ui.messages(), Messages{"KT-210 Found on Port:3 Baud:38400 ID:02"});
     EXPECT_EQ(text(window.get(), "combo"), "COM3");
     EXPECT_EQ(text(window.get(), "baudCom"), "38400");
     EXPECT_EQ(text(window.get(), "DeviceIDCombo"), "02");
@@ -137,7 +137,7 @@ TEST_F(CommType, SearchThatFindsNothingLeavesTheListsAlone) {
     auto window = open();
     setText(window.get(), "combo", "COM5");
     click(window.get(), "SearchQW");
-    EXPECT_EQ(world.ui.messages,
+    EXPECT_EQ(world.ui.messages(),
               Messages{"Device not found!  Please check wiring and power inputs"});
     EXPECT_EQ(text(window.get(), "combo"), "COM5");
 }
@@ -145,7 +145,7 @@ TEST_F(CommType, SearchThatFindsNothingLeavesTheListsAlone) {
 TEST_F(CommType, SearchWithoutAnyPortSaysSoAndFindsNothing) {
     auto window = open();
     click(window.get(), "SearchQW");
-    EXPECT_EQ(world.ui.messages,
+    EXPECT_EQ(world.ui.messages(),
               (Messages{"No Port Available!",
                         "Device not found!  Please check wiring and power inputs"}));
 }
@@ -155,8 +155,8 @@ TEST_F(CommType, SearchAllShowsEveryControllerFound) {
     world.controllerOn(1, "04", 9600);
     auto window = open();
     click(window.get(), "SearchAllQW");
-    EXPECT_EQ(world.ui.messages, Messages{"Found on Com Port:1 Baud:9600 ID:01\r\n"
-                                          "Found on Com Port:1 Baud:9600 ID:04\r\n"});
+    EXPECT_EQ(world.ui.messages(), Messages{"Found on Com Port:1 Baud:9600 ID:01\r\n"
+                                            "Found on Com Port:1 Baud:9600 ID:04\r\n"});
     EXPECT_EQ(text(window.get(), "combo"), "COM1");
     EXPECT_EQ(text(window.get(), "DeviceIDCombo"), "01");
 }
@@ -165,7 +165,7 @@ TEST_F(CommType, SearchAllThatFindsNothingSaysSo) {
     world.portWithBus(1);
     auto window = open();
     click(window.get(), "SearchAllQW");
-    EXPECT_EQ(world.ui.messages, Messages{"No device found!"});
+    EXPECT_EQ(world.ui.messages(), Messages{"No device found!"});
 }
 
 TEST_F(CommType, ShowsWhereAPortLinkLeads) {

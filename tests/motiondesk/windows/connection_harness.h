@@ -3,12 +3,14 @@
 // a scripted user interface, serial buses of controller models behind COM ports, USB devices,
 // and a main window that only records the state it was shown with.
 
+#include "motiondesk/session/window_services.h"
+#include "motiondesk/transport/command_transport.h"
 #include "motiondesk/transport/connection_state.h"
-#include "motiondesk/windows/connection_context.h"
 #include "simulator/inprocess_serial_link.h"
 #include "simulator/inprocess_usb_library.h"
 #include "simulator/serial_bus.h"
 #include "simulator/usb_device.h"
+#include "support/recording_clock.h"
 #include "support/scripted_ui.h"
 
 #include <QTemporaryDir>
@@ -52,10 +54,12 @@ public:
         return frames;
     }
 
-    connection::ConnectionContext context() {
-        connection::ConnectionContext context{
+    session::WindowServices services() {
+        session::WindowServices services{
             state,
+            transport,
             ui,
+            clock,
             usb,
             [this]() -> std::unique_ptr<transport::SerialLink> {
                 auto link = std::make_unique<simulator::InProcessSerialLink>();
@@ -64,11 +68,11 @@ public:
                 return link;
             },
             exeFolder(),
-            guiVersion,
+            program,
             [this](QWidget*) { mainWindowShownWith.push_back(state); }};
-        context.searchTickMs = 0;
-        context.searchEmptyReadMs = 2;
-        return context;
+        services.timings.searchTickMs = 0;
+        services.timings.searchEmptyReadMs = 2;
+        return services;
     }
 
     std::string exeFolder() const { return folder_.path().toStdString(); }
@@ -87,7 +91,10 @@ public:
     transport::ConnectionState state;
     testing_support::ScriptedUi ui;
     simulator::InProcessUsbLibrary usb;
-    std::string guiVersion;
+    testing_support::RecordingClock clock;
+    transport::CommandTransport transport{
+        state, transport::TransportPolicy::motiondesk(), nullptr, &usb, &ui, clock};
+    session::ProgramValues program;
     // The connection state each time the main window was shown.
     std::vector<transport::ConnectionState> mainWindowShownWith;
 

@@ -1,7 +1,7 @@
 #include "connection_harness.h"
-#include "modal_helpers.h"
 #include "motiondesk/windows/comm_type_window.h"
 #include "motiondesk/windows/search_window.h"
+#include "support/modal_helpers.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -10,16 +10,16 @@
 
 namespace {
 
-using connection_testing::click;
 using connection_testing::ConnectionHarness;
-using connection_testing::whenModalShown;
+using testing_support::click;
+using testing_support::whenModalShown;
 using Messages = std::vector<std::string>;
 
 TEST(SearchWindow, HasItsCaptionBarAndTimer) {
     ConnectionHarness world;
-    connection::ConnectionContext context = world.context();
-    context.searchTickMs = 100;
-    connection::SearchWindow window(context);
+    session::WindowServices services = world.services();
+    services.timings.searchTickMs = 100;
+    connection::SearchWindow window(services);
     EXPECT_EQ(window.objectName(), "SearchCom");
     EXPECT_EQ(window.windowTitle(), "Search KT Device");
     auto* bar = window.findChild<QProgressBar*>("Progress");
@@ -37,9 +37,9 @@ TEST(SearchWindow, CancelEndsTheSearchWithNothingFound) {
     for (int port = 1; port <= 15; ++port)
         world.portWithBus(port);
     world.controllerOn(15, "09", 115200);
-    connection::ConnectionContext context = world.context();
-    context.searchTickMs = 1;
-    connection::CommTypeWindow window(context);
+    session::WindowServices services = world.services();
+    services.timings.searchTickMs = 1;
+    connection::CommTypeWindow window(services);
 
     QString labelWhenCancelled;
     whenModalShown("SearchCom", [&](QWidget* search) {
@@ -57,7 +57,7 @@ TEST(SearchWindow, CancelEndsTheSearchWithNothingFound) {
     click(&window, "SearchQW");
 
     EXPECT_TRUE(labelWhenCancelled.startsWith("Trying Port ")) << labelWhenCancelled.toStdString();
-    EXPECT_EQ(world.ui.messages,
+    EXPECT_EQ(world.ui.messages(),
               Messages{"Device not found!  Please check wiring and power inputs"});
     const auto& frames = world.portWithBus(15).frames();
     EXPECT_TRUE(frames.empty()) << "cancelled before reaching the last port";

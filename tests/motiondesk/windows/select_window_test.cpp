@@ -1,21 +1,21 @@
 #include "connection_harness.h"
-#include "modal_helpers.h"
 #include "motiondesk/windows/comm_type_window.h"
+#include "support/modal_helpers.h"
 
 #include <QListWidget>
 #include <gtest/gtest.h>
 
 namespace {
 
-using connection_testing::click;
 using connection_testing::ConnectionHarness;
-using connection_testing::whenModalShown;
+using testing_support::click;
+using testing_support::whenModalShown;
 using Messages = std::vector<std::string>;
 
 class SelectDevice : public testing::Test {
 protected:
     void clickUsb() {
-        connection::CommTypeWindow window(world.context());
+        connection::CommTypeWindow window(world.services());
         click(&window, "Command1");
     }
     static QStringList rows(QWidget* select) {
@@ -51,7 +51,7 @@ TEST_F(SelectDevice, ListsTheControllersAndConnectsTheChosenOne) {
     EXPECT_EQ(state.DeviceName, "02");
     EXPECT_EQ(state.UsbHandle, second.openHandle());
     EXPECT_EQ(world.readFile("USBHandle.ini"), "1," + std::to_string(state.UsbHandle) + "\r\n");
-    EXPECT_TRUE(world.ui.messages.empty());
+    EXPECT_TRUE(world.ui.messages().empty());
 }
 
 TEST_F(SelectDevice, OkWithoutASelectionAsksForOneAndStays) {
@@ -63,7 +63,7 @@ TEST_F(SelectDevice, OkWithoutASelectionAsksForOneAndStays) {
         click(select, "cmdCancel");
     });
     clickUsb();
-    EXPECT_EQ(world.ui.messages, Messages{"Please select a Zentor device first."});
+    EXPECT_EQ(world.ui.messages(), Messages{"Please select a Zentor device first."});
     EXPECT_TRUE(stillShown);
     EXPECT_TRUE(world.mainWindowShownWith.empty()) << "Cancel goes back to the connection window";
     EXPECT_EQ(world.ui.quitRequests, 0);
@@ -72,7 +72,7 @@ TEST_F(SelectDevice, OkWithoutASelectionAsksForOneAndStays) {
 TEST_F(SelectDevice, WithoutAControllerRunsTheMainWindowUnconnectedThenEnds) {
     world.usb.setAvailable(false);
     clickUsb();
-    EXPECT_EQ(world.ui.messages, Messages{"Error finding USB device."});
+    EXPECT_EQ(world.ui.messages(), Messages{"Error finding USB device."});
     ASSERT_EQ(world.mainWindowShownWith.size(), 1u);
     EXPECT_FALSE(world.mainWindowShownWith[0].LinkOpen);
     EXPECT_EQ(world.mainWindowShownWith[0].LinkType, transport::LinkUsb);
@@ -91,7 +91,7 @@ TEST_F(SelectDevice, ADeviceThatCannotBeOpenedEndsTheProgram) {
     });
     clickUsb();
     EXPECT_EQ(
-        world.ui.messages,
+        world.ui.messages(),
         Messages{"Error opening device. Application is aborting. Reset hardware and try again."});
     EXPECT_EQ(world.ui.quitRequests, 1);
     EXPECT_TRUE(world.mainWindowShownWith.empty());

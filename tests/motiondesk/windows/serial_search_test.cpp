@@ -22,7 +22,7 @@ class Search : public testing::Test {
 protected:
     // Runs the search to its end, one tick at a time, as its window's timer would.
     void runSearch(bool searchAll) {
-        link = world.context().makeSerialLink();
+        link = world.services().makeSerialLink();
         search = std::make_unique<connection::SerialSearch>(*link, world.ui);
         search->SearchAll = searchAll;
         for (ticks = 1;; ++ticks) {
@@ -63,7 +63,7 @@ TEST_F(Search, FindsAControllerAfterTryingEveryRateAndIdOnTheEarlierPorts) {
     EXPECT_EQ(world.framesOn(3), onPort3);
     EXPECT_EQ(world.portWithBus(3).frames().back().lineBaud, 38400);
     EXPECT_FALSE(link->isOpen()) << "the port is released for the main window";
-    EXPECT_TRUE(world.ui.messages.empty());
+    EXPECT_TRUE(world.ui.messages().empty());
 }
 
 TEST_F(Search, SearchAllListsEveryControllerOnTheLine) {
@@ -87,14 +87,14 @@ TEST_F(Search, ControllersWithIdTenOrAboveAreNotFound) {
 
 TEST_F(Search, WithoutAnyUsablePortItSaysSoAfterScanningFifteenPorts) {
     runSearch(false);
-    EXPECT_EQ(world.ui.messages, (std::vector<std::string>{"No Port Available!"}));
+    EXPECT_EQ(world.ui.messages(), (std::vector<std::string>{"No Port Available!"}));
     EXPECT_EQ(ticks, 16) << "fifteen ports scanned, then the end";
     EXPECT_FALSE(search->SearchResult);
 }
 
 TEST_F(Search, CancelClosesThePortAtTheNextTick) {
     world.controllerOn(4, "09", 9600);
-    link = world.context().makeSerialLink();
+    link = world.services().makeSerialLink();
     connection::SerialSearch search(*link, world.ui);
     while (!(search.Step == 4 && link->isOpen()))
         ASSERT_TRUE(search.tick());

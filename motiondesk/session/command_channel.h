@@ -1,5 +1,5 @@
 #pragma once
-// The main window's side of an exchange: the shared transport plus the window's rule for a failed
+// A window's side of an exchange: the shared transport plus the windows' rule for a failed
 // exchange (clear LinkOpen, tell the user "Communication Error!").
 
 #include <cstdint>
@@ -14,7 +14,7 @@ namespace ui {
 class UserInterface;
 }
 
-namespace mainwindow {
+namespace session {
 
 inline constexpr const char* kCommunicationError = "Communication Error!";
 
@@ -42,4 +42,4 @@ private:
     ui::UserInterface& ui_;
 };
 
-} // namespace mainwindow
+} // namespace session

@@ -1,6 +1,6 @@
 #pragma once
-// A folder of its own for each test, removed afterwards, with helpers to read and write the
-// loader's files byte for byte.
+// A folder of its own for each test, removed afterwards, with helpers to read and write its
+// files byte for byte (job files, settings files, files the user saves).
 
 #include <atomic>
 #include <filesystem>
@@ -8,14 +8,14 @@
 #include <string>
 #include <unistd.h>
 
-namespace proglift_testing {
+namespace testing_support {
 
 class ScratchFolder {
 public:
     ScratchFolder() {
         static std::atomic<int> counter{0};
         path_ = std::filesystem::temp_directory_path() /
-                ("proglift_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+                ("suite_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -58,4 +58,4 @@ inline std::string crlfLines(std::initializer_list<std::string> lines) {
     return bytes;
 }
 
-} // namespace proglift_testing
+} // namespace testing_support

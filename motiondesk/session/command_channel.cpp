@@ -1,9 +1,9 @@
-#include "motiondesk/main/command_channel.h"
+#include "motiondesk/session/command_channel.h"
 
 #include "motiondesk/transport/command_transport.h"
 #include "motiondesk/ui/user_interface.h"
 
-namespace mainwindow {
+namespace session {
 
 CommandChannel::CommandChannel(transport::CommandTransport& transport, ui::UserInterface& ui)
     : transport_(transport), ui_(ui) {}
@@ -52,4 +52,4 @@ void CommandChannel::tell(const std::string& text) {
     ui_.showMessage(text);
 }
 
-} // namespace mainwindow
+} // namespace session

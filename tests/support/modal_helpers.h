@@ -11,7 +11,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-namespace connection_testing {
+namespace testing_support {
 
 // Runs action on the modal window named name as soon as it is up (checked every 5 ms, for up
 // to five seconds).
@@ -39,4 +39,4 @@ inline void click(QWidget* window, const char* name) {
     button->click();
 }
 
-} // namespace connection_testing
+} // namespace testing_support

@@ -1,0 +1,34 @@
+#include "motiondesk/session/handler_runner.h"
+
+#include "motiondesk/session/command_channel.h"
+#include "motiondesk/ui/user_interface.h"
+
+#include <exception>
+
+namespace session {
+
+HandlerRunner::HandlerRunner(ui::UserInterface& ui, std::function<void()> before,
+                             std::function<void()> after)
+    : ui_(ui), before_(std::move(before)), after_(std::move(after)) {}
+
+bool HandlerRunner::run(const std::function<void()>& handler) {
+    if (busy_) return false;
+    busy_ = true;
+    try {
+        if (before_) before_();
+        handler();
+    } catch (const std::exception& error) {
+        ui_.showMessage(error.what());
+    } catch (...) {
+        ui_.showMessage(kCommunicationError);
+    }
+    try {
+        if (after_) after_();
+    } catch (const std::exception& error) {
+        ui_.showMessage(error.what());
+    }
+    busy_ = false;
+    return true;
+}
+
+} // namespace session

@@ -1,0 +1,54 @@
+#pragma once
+// What every window of Motiondesk is given: the shared connection state and the transport over
+// it, the user-interface services, the clock, the USB library, a maker of serial-port controls,
+// the EXE folder and the program-wide values. The program composes the real ones; tests compose
+// scripted ones.
+
+#include "motiondesk/session/program_values.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace transport {
+struct ConnectionState;
+class CommandTransport;
+class Clock;
+class SerialLink;
+class UsbLibrary;
+} // namespace transport
+
+namespace ui {
+class UserInterface;
+}
+
+namespace session {
+
+// Timer intervals and waits of the windows, so tests can run them without real time passing.
+struct WindowTimings {
+    int pollIntervalMs = 10;   // the main window's status poll
+    int refreshIntervalMs = 1; // the variables and multi-thread windows' refresh
+    int searchTickMs = 100;    // the serial search, one step per tick
+    int searchEmptyReadMs = 2; // the serial search's wait of one empty read
+};
+
+struct WindowServices {
+    transport::ConnectionState& state;
+    // The shared transport with Motiondesk's rules; the main window binds its own port to it.
+    transport::CommandTransport& transport;
+    ui::UserInterface& ui;
+    transport::Clock& clock;
+    transport::UsbLibrary& usb;
+    // Makes a serial-port control of a window's own.
+    std::function<std::unique_ptr<transport::SerialLink>()> makeSerialLink;
+    // Folder of the helper programs, their job files and the settings files.
+    std::string exeFolder;
+    ProgramValues& program;
+    // Shows the main window modally over parent; returns when it has been closed.
+    std::function<void(QWidget* parent)> showMainWindow;
+    WindowTimings timings;
+};
+
+} // namespace session
