@@ -1,0 +1,79 @@
+# Dependencies point downwards only. Every #include of the suite's own headers is an edge from
+# the room of the including file to the room of the included one; this script fails on an edge
+# that the rooms' order does not allow. Run by CTest:
+#   cmake -DSOURCE_DIR=<root> -P cmake/check_layering.cmake
+
+# A file's room: the deepest folder of this list that holds it.
+set(rooms
+    motiondesk/app motiondesk/main motiondesk/setup motiondesk/windows motiondesk/jobs
+    motiondesk/session motiondesk/ui motiondesk/transport
+    proglift/loader proglift/windows proglift
+    progsmith/compiler progsmith
+    simulator/sim simulator
+    zentorcom common)
+
+# What each room may include besides itself.
+set(allowed_common "")
+set(allowed_zentorcom "")
+set(allowed_progsmith/compiler common)
+set(allowed_progsmith progsmith/compiler common)
+set(allowed_motiondesk/ui "")
+# The transport tells the user through the user-interface service (the interface only).
+set(allowed_motiondesk/transport common motiondesk/ui)
+set(allowed_motiondesk/session motiondesk/transport motiondesk/ui common)
+set(allowed_motiondesk/jobs motiondesk/session motiondesk/transport motiondesk/ui common)
+set(allowed_motiondesk/setup motiondesk/session motiondesk/transport motiondesk/ui common)
+set(allowed_motiondesk/windows
+    motiondesk/jobs motiondesk/session motiondesk/transport motiondesk/ui progsmith/compiler
+    common)
+set(allowed_motiondesk/main
+    motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session motiondesk/transport
+    motiondesk/ui progsmith/compiler common)
+set(allowed_motiondesk/app
+    motiondesk/main motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session
+    motiondesk/transport motiondesk/ui common)
+set(allowed_proglift/loader motiondesk/transport common)
+set(allowed_proglift/windows proglift/loader motiondesk/transport common)
+set(allowed_proglift proglift/windows proglift/loader motiondesk/transport common)
+# The in-process adapters implement the transport's port and USB interfaces for tests.
+set(allowed_simulator motiondesk/transport progsmith/compiler common)
+set(allowed_simulator/sim simulator zentorcom progsmith/compiler common)
+
+function(room_of path out)
+    foreach(room ${rooms})
+        if(path MATCHES "^${room}/")
+            set(${out} ${room} PARENT_SCOPE)
+            return()
+        endif()
+    endforeach()
+    set(${out} "" PARENT_SCOPE)
+endfunction()
+
+set(violations "")
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
+     ${SOURCE_DIR}/common/*.[ch]* ${SOURCE_DIR}/motiondesk/*.[ch]* ${SOURCE_DIR}/proglift/*.[ch]*
+     ${SOURCE_DIR}/progsmith/*.[ch]* ${SOURCE_DIR}/simulator/*.[ch]* ${SOURCE_DIR}/zentorcom/*.[ch]*)
+foreach(source ${sources})
+    if(NOT source MATCHES "\\.(h|cpp)$")
+        continue()
+    endif()
+    room_of(${source} from)
+    file(STRINGS ${SOURCE_DIR}/${source} includes REGEX "^#include \"")
+    foreach(line ${includes})
+        string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" header "${line}")
+        room_of(${header} to)
+        if(to STREQUAL "" OR to STREQUAL from)
+            continue()
+        endif()
+        list(FIND allowed_${from} ${to} found)
+        if(found EQUAL -1)
+            string(APPEND violations "  ${source} (${from}) includes ${header} (${to})\n")
+        endif()
+    endforeach()
+endforeach()
+
+if(violations)
+    message(FATAL_ERROR "Includes that go against the rooms' order:\n${violations}")
+endif()
+list(LENGTH sources count)
+message(STATUS "${count} files follow the rooms' order")
