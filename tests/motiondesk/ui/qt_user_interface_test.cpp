@@ -53,6 +53,23 @@ TEST(QtUserInterface, QuestionIsTrueOnlyForYes) {
     EXPECT_FALSE(userInterface.askYesNo("Are you sure you want to clear?"));
 }
 
+TEST(QtUserInterface, QuestionCarriesItsTitle) {
+    ui::QtUserInterface userInterface;
+    SeenBox seen;
+    answerNextBox(seen, "No");
+    EXPECT_FALSE(userInterface.askYesNo("Are you sure you want to save parameters to flash?",
+                                        "Store to Flash"));
+    EXPECT_EQ(seen.title, "Store to Flash");
+    EXPECT_EQ(seen.text, "Are you sure you want to save parameters to flash?");
+}
+
+TEST(QtUserInterface, FileFiltersBecomeQtNameFilters) {
+    EXPECT_EQ(ui::qtNameFilter("KT-210 Program Files (*.prg)|*.prg"), "KT-210 Program Files (*.prg)");
+    EXPECT_EQ(ui::qtNameFilter("Programs|*.prg"), "Programs (*.prg)");
+    EXPECT_EQ(ui::qtNameFilter("Programs (*.prg)|*.prg|All Files (*.*)|*.*"),
+              "Programs (*.prg);;All Files (*.*)");
+}
+
 TEST(QtUserInterface, MessageTextKeepsLatin1Bytes) {
     ui::QtUserInterface userInterface;
     SeenBox seen;
