@@ -1,5 +1,6 @@
 // The compile phases in process (clean-up, tokeniser, check, assembler) on programs of 200,
-// 1,785 and 20,000 lines of mixed statements. The aggregates print the median of the
+// 1,785 and 20,000 lines of mixed statements, and the assembler on 1,000 and 10,000 nested
+// blocks. The aggregates print the median of the
 // repetitions; the complexity line shows how the time grows with the line count.
 
 #include "progsmith/compiler/assembler.h"
@@ -83,6 +84,30 @@ void BM_Assemble(benchmark::State& state) {
         benchmark::DoNotOptimize(Assemble(tokens, benchModel()));
 }
 
+// Blocks nested as deep as the program is long: IF, WHILE and REPEAT in turn, each holding the
+// next, closed in reverse. Finding each block's partner must not cost more for a deep program.
+std::string nestedProgram(int depth) {
+    static constexpr const char* opens[] = {"IF V1 > 0", "WHILE V2 < 3", "REPEAT"};
+    static constexpr const char* closes[] = {"ENDIF", "ENDWHILE", "LOOPWHILE V3 = 1"};
+    std::string text;
+    for (int i = 0; i < depth; ++i)
+        text += std::string(opens[i % 3]) + "\r\n";
+    text += "V4 = 1\r\n";
+    for (int i = depth; i-- > 0;)
+        text += std::string(closes[i % 3]) + "\r\n";
+    return text + "END\r\n";
+}
+
+void BM_AssembleNested(benchmark::State& state) {
+    const auto tokens = Tokenise(Clean(nestedProgram(static_cast<int>(state.range(0)))));
+    for (auto _ : state) {
+        const AssembleResult result = Assemble(tokens, benchModel());
+        if (result.error) state.SkipWithError(result.error->message.c_str());
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetComplexityN(state.range(0));
+}
+
 void lineCounts(benchmark::internal::Benchmark* benchmark) {
     benchmark->Arg(200)->Arg(1785)->Arg(20000)->Unit(benchmark::kMillisecond);
     benchmark->Repetitions(9)->ReportAggregatesOnly(true);
@@ -95,3 +120,10 @@ BENCHMARK(BM_Clean)->Apply(lineCounts);
 BENCHMARK(BM_Tokenise)->Apply(lineCounts);
 BENCHMARK(BM_Check)->Apply(lineCounts);
 BENCHMARK(BM_Assemble)->Apply(lineCounts);
+BENCHMARK(BM_AssembleNested)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true)
+    ->Complexity(benchmark::oN);

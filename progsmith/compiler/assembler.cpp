@@ -1,6 +1,7 @@
 #include "progsmith/compiler/assembler.h"
 
 #include "common/bits.h"
+#include "progsmith/compiler/block_partners.h"
 #include "progsmith/compiler/operands.h"
 
 #include <algorithm>
@@ -10,50 +11,6 @@
 namespace progsmith {
 
 namespace {
-
-enum class RowKind : uint8_t {
-    Other,
-    If,
-    ElseIf,
-    Else,
-    EndIf,
-    While,
-    EndWhile,
-    Repeat,
-    LoopWhile,
-    Prg,
-    End,
-    EndSub,
-    Sub
-};
-
-RowKind kindOf(std::string_view t1) {
-    static constexpr std::array<std::pair<std::string_view, RowKind>, 12> kinds{{
-        {"IF", RowKind::If},
-        {"ELSEIF", RowKind::ElseIf},
-        {"ELSE", RowKind::Else},
-        {"ENDIF", RowKind::EndIf},
-        {"WHILE", RowKind::While},
-        {"ENDWHILE", RowKind::EndWhile},
-        {"REPEAT", RowKind::Repeat},
-        {"LOOPWHILE", RowKind::LoopWhile},
-        {"PRG", RowKind::Prg},
-        {"END", RowKind::End},
-        {"ENDSUB", RowKind::EndSub},
-        {"SUB", RowKind::Sub},
-    }};
-    for (const auto& [word, kind] : kinds)
-        if (t1 == word) return kind;
-    return RowKind::Other;
-}
-
-bool isBoundary(RowKind kind) {
-    return kind == RowKind::Prg || kind == RowKind::End || kind == RowKind::EndSub ||
-           kind == RowKind::Sub;
-}
-
-// What an ELSE or ELSEIF at depth 0 means to a forward scan for an IF block's partner.
-enum class ElseAtDepthZero { Partner, PassOver, Mismatch };
 
 constexpr std::string_view kUnknownCommand = "Unknown Command!";
 
@@ -76,13 +33,18 @@ int axisSuffix(std::string_view t1, std::string_view prefix) {
     return axisIndex(t1.back());
 }
 
+std::vector<RowKind> kindsOf(const TokenTable& table) {
+    std::vector<RowKind> kinds;
+    kinds.reserve(table.size());
+    for (const auto& row : table)
+        kinds.push_back(kindOf(row.t(1)));
+    return kinds;
+}
+
 class Assembler {
 public:
     Assembler(const TokenTable& table, const ModelInfo* model)
-        : rows_(table), model_(model), multiAxis_(isMultiAxis(model)) {
-        kinds_.reserve(rows_.size());
-        for (const auto& row : rows_)
-            kinds_.push_back(kindOf(row.t(1)));
+        : rows_(table), model_(model), multiAxis_(isMultiAxis(model)), partners_(kindsOf(table)) {
         rowStart_.reserve(rows_.size());
         lines_.reserve(rows_.size() * 2);
     }
@@ -110,7 +72,7 @@ private:
     const TokenTable& rows_;
     const ModelInfo* model_;
     const bool multiAxis_;
-    std::vector<RowKind> kinds_;
+    const BlockPartners partners_;
     std::vector<size_t> rowStart_;
     std::vector<std::string> lines_;
     std::vector<Jump> jumps_;
@@ -478,7 +440,7 @@ private:
     std::optional<std::string> blockStatement(size_t r) {
         const TokenRow& row = rows_[r];
         const std::string& t1 = row.t(1);
-        switch (kinds_[r]) {
+        switch (partners_.kind(r)) {
         case RowKind::If:
             return ifStatement(r);
         case RowKind::ElseIf:
@@ -538,30 +500,9 @@ private:
         return comparison;
     }
 
-    std::variant<size_t, std::string> scanForEndIf(size_t r, ElseAtDepthZero elses) const {
-        int depth = 0;
-        for (size_t i = r + 1; i < rows_.size(); ++i) {
-            const RowKind kind = kinds_[i];
-            if (isBoundary(kind)) break;
-            if (kind == RowKind::If) {
-                ++depth;
-            } else if (kind == RowKind::EndIf) {
-                if (depth == 0) return i;
-                --depth;
-            } else if ((kind == RowKind::Else || kind == RowKind::ElseIf) && depth == 0) {
-                if (elses == ElseAtDepthZero::Partner) return i;
-                if (elses == ElseAtDepthZero::Mismatch) return std::string("Mismatch IF!");
-            }
-        }
-        return std::string("Missing ENDIF");
-    }
-
     // Jumps to the line after the partner's first line: past its ELSE/ELSEIF jump or EI0.
     std::string jumpToPartner(std::string prefix, size_t r, ElseAtDepthZero elses) {
-        const auto partner = scanForEndIf(r, elses);
-        if (const auto* error = std::get_if<std::string>(&partner)) return *error;
-        emitJump(std::move(prefix), std::get<size_t>(partner), 1);
-        return {};
+        return jumpTo(std::move(prefix), partners_.endIf(r, elses), 1);
     }
 
     std::string ifStatement(size_t r) {
@@ -588,73 +529,23 @@ private:
         const int comparison = condition(rows_[r]);
         if (comparison == 0) return "Assignment Error!";
         emit("JW" + std::to_string(comparison) + "$2");
-        int depth = 0;
-        for (size_t i = r + 1; i < rows_.size(); ++i) {
-            const RowKind kind = kinds_[i];
-            if (isBoundary(kind)) break;
-            if (kind == RowKind::While) {
-                ++depth;
-            } else if (kind == RowKind::EndWhile) {
-                if (depth > 0) {
-                    --depth;
-                    continue;
-                }
-                emitJump("JR", i, 1);
-                return {};
-            }
-        }
-        return "Missing ENDWHILE";
+        return jumpTo("JR", partners_.endWhile(r), 1);
     }
 
     // Back to the JW line of the matching WHILE (its third line), whose operands come before it.
-    std::string endWhileStatement(size_t r) {
-        int depth = 0;
-        for (size_t i = r; i-- > 0;) {
-            const RowKind kind = kinds_[i];
-            if (isBoundary(kind)) return "Missing ENDWHILE";
-            if (kind == RowKind::EndWhile) {
-                ++depth;
-            } else if (kind == RowKind::While) {
-                if (depth > 0) {
-                    --depth;
-                    continue;
-                }
-                emitJump("JM", i, 2);
-                return {};
-            }
-        }
-        return "Mismatch WHILE!";
-    }
+    std::string endWhileStatement(size_t r) { return jumpTo("JM", partners_.whileOf(r), 2); }
 
     std::string loopWhileStatement(size_t r) {
         const int comparison = condition(rows_[r]);
         if (comparison == 0) return "Assignment Error!";
-        int depth = 0;
-        for (size_t i = r; i-- > 0;) {
-            switch (kinds_[i]) {
-            case RowKind::End:
-                return "Unexpected END";
-            case RowKind::EndSub:
-                return "Unexpected ENDSUB!";
-            case RowKind::Sub:
-                return "Unexpected SUB!";
-            case RowKind::Prg:
-                return "Unexpected PRG!";
-            case RowKind::LoopWhile:
-                ++depth;
-                break;
-            case RowKind::Repeat:
-                if (depth > 0) {
-                    --depth;
-                    break;
-                }
-                emitJump("JU" + std::to_string(comparison) + "$", i, 0);
-                return {};
-            default:
-                break;
-            }
-        }
-        return "Mismatch LOOPWHILE!";
+        return jumpTo("JU" + std::to_string(comparison) + "$", partners_.repeatOf(r), 0);
+    }
+
+    // A jump to the given line of the partner row, or the error that finding it ended with.
+    std::string jumpTo(std::string prefix, const Partner& partner, size_t offset) {
+        if (const auto* error = std::get_if<std::string>(&partner)) return *error;
+        emitJump(std::move(prefix), std::get<size_t>(partner), offset);
+        return {};
     }
 };
 

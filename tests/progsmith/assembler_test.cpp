@@ -1,4 +1,5 @@
 #include "compile_helpers.h"
+#include "compile_invariants.h"
 
 #include <gtest/gtest.h>
 
@@ -243,4 +244,49 @@ TEST(Assembler, UnknownCommands) {
 TEST(Assembler, ErrorsNameTheSourceLineCountingDroppedLines) {
     EXPECT_EQ(outcomeText(compile({"' header", "", "V1 = 1", "; note", "", "", "STOPY", "END"})),
               "Unknown Command! @ 7");
+}
+
+// Blocks nested thousands deep, with ELSEIF and ELSE at every IF level: every jump lands on a
+// line of its partner's kind, and the loops pair with their own partners: a WHILE's exit jump
+// lands just after the ENDWHILE that jumps back to it, and a LOOPWHILE goes back over as many
+// REPEATs as LOOPWHILEs.
+TEST(Assembler, DeeplyNestedBlocksJumpToTheirOwnPartners) {
+    constexpr int kDepth = 3000;
+    std::string text;
+    for (int i = 0; i < kDepth; ++i)
+        text += i % 3 == 0 ? "IF V1 > 0\r\n" : i % 3 == 1 ? "WHILE V2 < 3\r\n" : "REPEAT\r\n";
+    text += "V4 = 1\r\n";
+    for (int i = kDepth; i-- > 0;)
+        text += i % 3 == 0   ? "ELSEIF V5 = 2\r\nV6 = 1\r\nELSE\r\nV7 = 1\r\nENDIF\r\n"
+                : i % 3 == 1 ? "ENDWHILE\r\n"
+                             : "LOOPWHILE V3 = 1\r\n";
+    text += "END\r\n";
+    const auto outcome = compileProgram(text, findModel("KT-210"));
+    ASSERT_FALSE(outcome.error) << outcome.error->message;
+    EXPECT_EQ(invariantViolation(outcome, 5 * kDepth), "");
+
+    const auto& lines = outcome.lines;
+    const auto distance = [&](size_t i) {
+        return std::stol(lines[i].substr(lines[i].find_first_of("-0123456789", 2)));
+    };
+    int loopsChecked = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].starts_with("JM")) {
+            const size_t jw = i + distance(i);
+            ASSERT_TRUE(lines[jw].starts_with("JW")) << i;
+            ASSERT_TRUE(lines[jw + 1].starts_with("JR")) << jw;
+            EXPECT_EQ(jw + 1 + distance(jw + 1), i + 1) << "WHILE at line " << jw;
+            ++loopsChecked;
+        } else if (lines[i].starts_with("JU")) {
+            const size_t repeat = i + std::stol(lines[i].substr(lines[i].find('$') + 1));
+            ASSERT_EQ(lines[repeat], "RP0") << i;
+            const auto between = [&](const char* prefix) {
+                return std::count_if(lines.begin() + long(repeat) + 1, lines.begin() + long(i),
+                                     [&](const std::string& l) { return l.starts_with(prefix); });
+            };
+            EXPECT_EQ(between("RP0"), between("JU")) << "LOOPWHILE at line " << i;
+            ++loopsChecked;
+        }
+    }
+    EXPECT_EQ(loopsChecked, 2 * kDepth / 3);
 }
