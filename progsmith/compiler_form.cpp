@@ -1,9 +1,12 @@
 #include "progsmith/compiler_form.h"
 
+#include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -14,7 +17,9 @@ CompilerForm::CompilerForm(const std::string& programFolder, UserMessages& messa
                            QWidget* parent)
     : QWidget(parent), job_(programFolder, messages), progress_(new QProgressBar(this)),
       progressLabel_(new QLabel(this)), orgProgram_(new QPlainTextEdit(this)),
-      cancel_(new QPushButton(tr("Cancel"), this)), statusTimer_(new QTimer(this)) {
+      phaseOutput_(new QPlainTextEdit(this)), phaseCaption_(new QLabel(this)),
+      cancel_(new QPushButton(tr("Cancel"), this)), statusTimer_(new QTimer(this)),
+      handRun_(nullptr) {
     setObjectName("CompilerForm");
     setWindowTitle("Compile / Decompile");
     progress_->setObjectName("Progress");
@@ -25,24 +30,105 @@ CompilerForm::CompilerForm(const std::string& programFolder, UserMessages& messa
     orgProgram_->setLineWrapMode(QPlainTextEdit::NoWrap);
     cancel_->setObjectName("Cancel");
     statusTimer_->setObjectName("StatusTimer");
+    phaseOutput_->setObjectName("PhaseOutput");
+    phaseOutput_->setReadOnly(true);
+    phaseOutput_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    phaseCaption_->setObjectName("PhaseCaption");
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    orgProgram_->setFont(fixed);
+    phaseOutput_->setFont(fixed);
+
+    auto* phases = new QHBoxLayout;
+    phases->addWidget(phaseButton("Clean", tr("Clean")));
+    phases->addWidget(phaseButton("Token", tr("Token")));
+    phases->addWidget(phaseButton("Check", tr("Check")));
+    phases->addWidget(phaseButton("Compile", tr("Compile")));
+    phases->addWidget(phaseButton("AddSpaces", tr("Add Spaces")));
+    phases->addStretch();
+    phases->addWidget(cancel_);
+
+    auto* texts = new QSplitter(this);
+    texts->addWidget(orgProgram_);
+    auto* output = new QWidget(texts);
+    auto* outputLayout = new QVBoxLayout(output);
+    outputLayout->setContentsMargins(0, 0, 0, 0);
+    outputLayout->addWidget(phaseCaption_);
+    outputLayout->addWidget(phaseOutput_, 1);
+    texts->addWidget(output);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(progressLabel_);
     layout->addWidget(progress_);
-    layout->addWidget(orgProgram_, 1);
-    layout->addWidget(cancel_, 0, Qt::AlignRight);
-    resize(520, 360);
+    layout->addWidget(texts, 1);
+    layout->addLayout(phases);
+    resize(720, 400);
 
     connect(cancel_, &QPushButton::clicked, this, &CompilerForm::onCancel);
     connect(statusTimer_, &QTimer::timeout, this, &CompilerForm::onStatusTimer);
 
     job_.load();
+    handRun_ = HandRun(job_.model());
     showState();
     statusTimer_->start(100);
     closeWhenFinished();
 }
 
+QPushButton* CompilerForm::phaseButton(const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, phase = QString::fromLatin1(name)] {
+        takeOverByHand();
+        if (phase == "Clean")
+            showPhase(handRun_.clean(programText()));
+        else if (phase == "Token")
+            showPhase(handRun_.tokenise());
+        else if (phase == "Check")
+            showPhase(handRun_.check());
+        else if (phase == "Compile")
+            showPhase(handRun_.compile());
+        else {
+            const std::string indented = HandRun::addSpaces(programText());
+            orgProgram_->setPlainText(QString::fromLatin1(indented).replace("\r\n", "\n"));
+            showPhase({"Add Spaces: done", {}, std::nullopt});
+        }
+    });
+    return button;
+}
+
+// From the first phase run by hand on, the timer no longer steps the job: nothing is written.
+void CompilerForm::takeOverByHand() {
+    if (byHand_) return;
+    byHand_ = true;
+    statusTimer_->stop();
+    orgProgram_->setReadOnly(false);
+    progressLabel_->setText(tr("Run by hand: no result file is written."));
+}
+
+std::string CompilerForm::programText() const {
+    QString text = orgProgram_->toPlainText();
+    text.replace('\n', QLatin1String("\r\n"));
+    if (!text.isEmpty() && !text.endsWith(QLatin1String("\r\n"))) text += QLatin1String("\r\n");
+    return text.toLatin1().toStdString();
+}
+
+void CompilerForm::showPhase(const PhaseOutput& output) {
+    phaseCaption_->setText(QString::fromLatin1(output.caption));
+    QStringList lines;
+    for (const std::string& line : output.lines)
+        lines << QString::fromLatin1(line);
+    phaseOutput_->setPlainText(lines.join('\n'));
+    if (!output.error || !output.error->selectsLine) return;
+    const QTextBlock block = orgProgram_->document()->findBlockByNumber(output.error->line - 1);
+    if (!block.isValid()) return;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    orgProgram_->setTextCursor(cursor);
+    orgProgram_->setFocus();
+}
+
 void CompilerForm::onStatusTimer() {
+    if (byHand_) return;
     job_.tick();
     showState();
     closeWhenFinished();

@@ -1,6 +1,10 @@
 #pragma once
 // The "Compile / Decompile" window: shows the run's progress while its timer steps the job.
+// Its buttons Clean, Token, Check, Compile and "Add Spaces" run one phase by hand; the first of
+// them takes the run over: the timer stops, the program text can be edited, and no result file
+// is written (the window then ends like Cancel).
 
+#include "progsmith/compiler/hand_run.h"
 #include "progsmith/compiler/job_driver.h"
 
 #include <QWidget>
@@ -20,8 +24,13 @@ public:
                  QWidget* parent = nullptr);
 
     const CompilerJob& job() const { return job_; }
+    bool runByHand() const { return byHand_; }
 
 private:
+    QPushButton* phaseButton(const char* name, const QString& caption);
+    void takeOverByHand();
+    std::string programText() const;
+    void showPhase(const PhaseOutput& output);
     void onStatusTimer();
     void onCancel();
     void showState();
@@ -31,9 +40,13 @@ private:
     QProgressBar* progress_;
     QLabel* progressLabel_;
     QPlainTextEdit* orgProgram_;
+    QPlainTextEdit* phaseOutput_;
+    QLabel* phaseCaption_;
     QPushButton* cancel_;
     QTimer* statusTimer_;
     std::string shownProgram_;
+    HandRun handRun_;
+    bool byHand_ = false;
 };
 
 } // namespace progsmith
