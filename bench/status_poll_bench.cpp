@@ -2,6 +2,9 @@
 // how close that comes to what the serial line allows. Each run prints the ticks per second the
 // poll achieved and the limit of the line: its characters per second (10 bits per character)
 // divided by the characters one tick puts on the wire, commands and replies together.
+// With wire time, the same commands are then sent again with plain system calls, as fast as the
+// simulator answers them: the share of the limit that reaches is the simulator's pacing, what
+// the poll loses beyond it is ours.
 //
 //   status_poll_bench [runs [seconds per run]]   (default 3 runs of 2 s; the median is shown)
 //
@@ -25,8 +28,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <poll.h>
+#include <termios.h>
 #include <tuple>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -43,6 +50,7 @@ public:
     bool reopen() override { return port_.reopen(); }
     bool write(const std::string& bytes) override {
         characters += bytes.size();
+        if (recording) frames.push_back(bytes);
         return port_.write(bytes);
     }
     transport::SerialReadResult readChar(int silenceMs) override {
@@ -53,6 +61,8 @@ public:
     std::string errorText() const override { return port_.errorText(); }
 
     long long characters = 0;
+    bool recording = false;
+    std::vector<std::string> frames; // what one recorded tick wrote
 
 private:
     transport::SerialPortLink port_;
@@ -110,7 +120,66 @@ struct RunResult {
     long long ticks = 0;
     long long characters = 0;
     double seconds = 0;
+    std::vector<std::string> frames; // the commands of one tick, as written
 };
+
+speed_t speedOf(int baud) {
+    switch (baud) {
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    default:
+        return B115200;
+    }
+}
+
+// The frames of one tick, over and over, with plain system calls: each is written and its reply
+// read up to the carriage return.
+RunResult measureBare(const QString& simulator, int baud, double seconds,
+                      const std::vector<std::string>& frames) {
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath("ports");
+    QProcess sim;
+    RunResult result;
+    if (frames.empty() || !startSimulator(sim, simulator, folder.path(), baud, true)) return result;
+    const int port =
+        ::open((folder.path() + "/ports/COM1").toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    termios settings{};
+    if (port >= 0 && tcgetattr(port, &settings) == 0) {
+        cfmakeraw(&settings);
+        cfsetispeed(&settings, speedOf(baud));
+        cfsetospeed(&settings, speedOf(baud));
+        tcsetattr(port, TCSANOW, &settings);
+        result.ok = true;
+        QElapsedTimer timer;
+        timer.start();
+        while (result.ok && timer.elapsed() < seconds * 1000) {
+            for (const std::string& frame : frames) {
+                result.characters += ::write(port, frame.data(), frame.size());
+                char c = 0;
+                do {
+                    pollfd wait{port, POLLIN, 0};
+                    if (::poll(&wait, 1, 1000) != 1 || ::read(port, &c, 1) != 1) {
+                        result.ok = false;
+                        break;
+                    }
+                    ++result.characters;
+                } while (c != '\r');
+            }
+            ++result.ticks;
+        }
+        result.seconds = timer.elapsed() / 1000.0;
+    }
+    if (port >= 0) ::close(port);
+    sim.terminate();
+    sim.waitForFinished(5000);
+    return result;
+}
 
 RunResult measure(const QString& simulator, int baud, bool wireTime, double seconds) {
     QTemporaryDir folder;
@@ -160,6 +229,12 @@ RunResult measure(const QString& simulator, int baud, bool wireTime, double seco
             result.seconds = timer.elapsed() / 1000.0;
             result.characters = link->characters;
             result.ok = state.LinkOpen && ui.messages == 0;
+            // One more tick of the first phase, recorded for the plain comparison.
+            while (state.LinkOpen && window.statusPhase() != 1)
+                window.pollTick();
+            link->recording = true;
+            window.pollTick();
+            result.frames = link->frames;
         } else {
             std::fprintf(stderr, "the main window did not connect\n");
         }
@@ -191,13 +266,14 @@ Summary summarise(std::vector<RunResult> runs) {
     return summary;
 }
 
-void report(int baud, bool wireTime, const Summary& run) {
+void report(int baud, bool wireTime, const Summary& run, const char* who = "") {
     const char* pacing = wireTime ? "wire time" : "no wire time";
     if (!run.ok) {
         std::printf("%6d baud %-13s  failed\n", baud, pacing);
         return;
     }
     std::printf("%6d baud %-13s  %8.1f ticks/s", baud, pacing, run.ticksPerSecond);
+    if (*who) std::printf(" %s", who);
     if (wireTime) {
         const double limit = baud / 10.0 / run.charactersPerTick;
         std::printf("  limit %8.1f ticks/s  %5.1f%% of the limit", limit,
@@ -235,8 +311,15 @@ int main(int argc, char** argv) {
         for (int i = 0; i < repeats; ++i)
             results.push_back(measure(simulator, run.baud, run.wireTime, seconds));
         const Summary summary = summarise(results);
-        report(run.baud, run.wireTime, summary);
+        report(run.baud, run.wireTime, summary, "(the poll)");
         allOk = allOk && summary.ok;
+        if (!run.wireTime || results.empty()) continue;
+        std::vector<RunResult> bare;
+        for (int i = 0; i < repeats; ++i)
+            bare.push_back(measureBare(simulator, run.baud, seconds, results.front().frames));
+        const Summary line = summarise(bare);
+        report(run.baud, run.wireTime, line, "(plain calls)");
+        allOk = allOk && line.ok;
     }
     return allOk ? 0 : 1;
 }

@@ -60,7 +60,14 @@ void PacedWriter::clear() {
 }
 
 void PacedWriter::flushDue() {
-    const int64_t now = monotonicUs();
+    int64_t now = monotonicUs();
+    // The timer fires a little early (see wakeAt); what is due within that margin is waited for
+    // here, so it leaves on time instead of one event-loop wake-up late.
+    if (!queue_.empty() && timer_ >= 0 && queue_.front().first > now &&
+        queue_.front().first - now <= kWakeEarlyUs) {
+        while ((now = monotonicUs()) < queue_.front().first) {
+        }
+    }
     std::string ready;
     // Without a timer (the system refused one) pauses are skipped rather than lost bytes.
     while (!queue_.empty() && (queue_.front().first <= now || timer_ < 0)) {
@@ -71,9 +78,11 @@ void PacedWriter::flushDue() {
     if (!queue_.empty()) wakeAt(queue_.front().first);
 }
 
-// Arms the timer for an absolute time on the monotonic clock; 0 disarms it.
+// Arms the timer for an absolute time on the monotonic clock, kWakeEarlyUs before it, since
+// waking from the event loop takes that long; 0 disarms it.
 void PacedWriter::wakeAt(int64_t dueUs) {
     if (timer_ < 0) return;
+    if (dueUs > 0) dueUs = std::max<int64_t>(1, dueUs - kWakeEarlyUs);
     itimerspec when{};
     when.it_value.tv_sec = time_t(dueUs / 1'000'000);
     when.it_value.tv_nsec = long(dueUs % 1'000'000) * 1000;
