@@ -11,15 +11,12 @@
 #include "simulator/serial_bus.h"
 #include "simulator/usb_device.h"
 #include "support/recording_clock.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_ui.h"
 
-#include <QTemporaryDir>
-
 #include <deque>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,18 +72,13 @@ public:
         return services;
     }
 
-    std::string exeFolder() const { return folder_.path().toStdString(); }
+    std::string exeFolder() const { return folder_.str(); }
     std::string path(const std::string& name) const { return exeFolder() + "/" + name; }
 
     void writeFile(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path(name), std::ios::binary) << bytes;
+        folder_.write(name, bytes);
     }
-    std::string readFile(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string readFile(const std::string& name) const { return folder_.read(name); }
 
     transport::ConnectionState state;
     testing_support::ScriptedUi ui;
@@ -99,7 +91,7 @@ public:
     std::vector<transport::ConnectionState> mainWindowShownWith;
 
 private:
-    QTemporaryDir folder_;
+    testing_support::ScratchFolder folder_;
     std::map<int, std::unique_ptr<simulator::SerialBus>> buses_;
     std::deque<std::unique_ptr<simulator::ControllerModel>> usbControllers_;
     std::deque<std::unique_ptr<simulator::UsbDevice>> usbDevices_;
