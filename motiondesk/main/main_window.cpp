@@ -1,5 +1,6 @@
 #include "motiondesk/main/main_window.h"
 
+#include "motiondesk/main/link_status.h"
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/main_window_layout.h"
 #include "motiondesk/main/motion_control.h"
@@ -20,6 +21,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace mainwindow {
@@ -56,9 +58,11 @@ public:
     void applyFirmwareGates();
     void connectControls();
     void connectButton(const char* name, std::function<void()> action);
+    void connectToggle(const char* name, std::function<void()> action);
     void act(const std::function<void()>& action) { runner.run(action); }
     void about();
     void release();
+    void showLinkStatus();
 
     // Another window takes the serial port: the poll pauses first, so no tick can send on the
     // port while it is away.
@@ -77,6 +81,8 @@ public:
     std::unique_ptr<transport::SerialLink> MSComm1;
     MainWindowFrames frames;
     QTimer* Timer1 = nullptr;
+    QLabel* linkStatusLine = nullptr;
+    bool linkWasUp = false;
     bool released = false;
 
     // The panel's controls, looked up once: the poll refreshes them many times a second.
@@ -124,8 +130,23 @@ void MainWindowPrivate::showPanel() {
         if (fromQt(edit->text()) != panel.*member) edit->setText(toQt(panel.*member));
     for (const auto& [combo, member] : lists)
         combo->setCurrentText(toQt(panel.*member));
-    for (const auto& [box, member] : checks)
+    // The window setting a box is not the user changing it: nothing is sent for it.
+    for (const auto& [box, member] : checks) {
+        const QSignalBlocker quiet(box);
         box->setChecked(panel.*member);
+    }
+    showLinkStatus();
+}
+
+void MainWindowPrivate::showLinkStatus() {
+    if (!linkStatusLine) return;
+    linkWasUp = linkWasUp || services.state.LinkOpen;
+    const LinkStatus status = linkStatus(services.state, linkWasUp);
+    linkStatusLine->setText(toQt(status.text));
+    linkStatusLine->setProperty("linkUp", status.up);
+    QPalette palette = linkStatusLine->palette();
+    palette.setColor(QPalette::WindowText, status.up ? QColor(20, 110, 40) : QColor(190, 20, 20));
+    linkStatusLine->setPalette(palette);
 }
 
 void MainWindowPrivate::load() {
@@ -135,6 +156,7 @@ void MainWindowPrivate::load() {
     act([&] { pollRuns = startup.load(MSComm1.get()); });
     if (pollRuns) applyFirmwareGates();
     if (pollRuns) Timer1->start();
+    showLinkStatus();
 }
 
 void MainWindowPrivate::applyFirmwareGates() {
@@ -148,6 +170,10 @@ void MainWindowPrivate::applyFirmwareGates() {
 
 void MainWindowPrivate::connectButton(const char* name, std::function<void()> action) {
     binder.onClicked(name, [this, action = std::move(action)] { act(action); });
+}
+
+void MainWindowPrivate::connectToggle(const char* name, std::function<void()> action) {
+    binder.onToggled(name, [this, action = std::move(action)] { act(action); });
 }
 
 void MainWindowPrivate::connectControls() {
@@ -174,11 +200,11 @@ void MainWindowPrivate::connectControls() {
     connectButton("Command4", [this] { poll.DemoMode = true; });
     connectButton("Command7", [this] { poll.DemoMode = false; });
     connectButton("Help", [this] { about(); });
-    // Check boxes: the click has already changed the box, and act() copies it into the panel.
-    connectButton("EnableStat", [this] { motion.driverEnableClicked(); });
-    connectButton("DIOenable", [this] { motion.dioEnableClicked(); });
-    connectButton("EnableLatch", [this] { motion.latchEnableClicked(startup.Loading); });
-    connectButton("SyncEnableX", [this] { motion.syncOutputClicked(startup.Loading); });
+    // Check boxes: the box has already changed, and act() copies it into the panel.
+    connectToggle("EnableStat", [this] { motion.driverEnableClicked(); });
+    connectToggle("DIOenable", [this] { motion.dioEnableClicked(); });
+    connectToggle("EnableLatch", [this] { motion.latchEnableClicked(startup.Loading); });
+    connectToggle("SyncEnableX", [this] { motion.syncOutputClicked(startup.Loading); });
     binder.onClicked("CloseButton", [this] { window->reject(); });
     QObject::connect(Timer1, &QTimer::timeout, window, [this] { act([this] { poll.tick(); }); });
 }
@@ -216,6 +242,7 @@ MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     d_->frames = buildMainWindowLayout(this);
     d_->bindControls();
+    d_->linkStatusLine = d_->binder.find<QLabel>("LinkStatus");
     d_->Timer1 = new QTimer(this);
     d_->Timer1->setObjectName("Timer1");
     d_->Timer1->setInterval(services.timings.pollIntervalMs);

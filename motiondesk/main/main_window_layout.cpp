@@ -294,9 +294,16 @@ MainWindowFrames buildMainWindowLayout(QWidget* window) {
     columns->addLayout(column(frames.status, frames.controller), 1);
     columns->addLayout(column(frames.motion, frames.speeds), 1);
     columns->addLayout(column(frames.io, frames.latchAndSync), 1);
+    // Whether the link is up, plainly, below everything: after a failure the values above are
+    // stale.
+    auto* linkStatus = named(new QLabel, "LinkStatus");
+    QFont bold = linkStatus->font();
+    bold.setBold(true);
+    linkStatus->setFont(bold);
     auto* layout = new QVBoxLayout(window);
     layout->addLayout(columns);
     layout->addWidget(frames.programControl, 1);
+    layout->addWidget(linkStatus);
     return frames;
 }
 

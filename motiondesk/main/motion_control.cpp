@@ -113,18 +113,19 @@ bool MotionControl::ApplySpeeds() {
     return sendSpeeds(*values);
 }
 
+// A stop never waits on the user: with a bad speed field it goes out at once, without the
+// speeds, and only then is the field named.
 void MotionControl::MoveCommand(const std::string& command) {
+    std::string problem;
     if (channel_.linkOpen()) {
-        std::string problem;
-        const auto values = speedValues(problem);
-        if (values) {
+        if (const auto values = speedValues(problem)) {
             sendSpeeds(*values);
-        } else {
-            channel_.tell(problem);
-            if (!isStopCommand(command)) return;
+        } else if (!isStopCommand(command)) {
+            return channel_.tell(problem);
         }
     }
     channel_.send(command);
+    if (!problem.empty()) channel_.tell(problem);
 }
 
 void MotionControl::moveButton(const std::string& command) {

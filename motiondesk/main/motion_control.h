@@ -46,7 +46,8 @@ public:
     // not hold a whole number (nothing is sent) or an exchange failed.
     bool ApplySpeeds();
     // The speeds, then the command. A field that is not a whole number stops a move before
-    // anything is sent, but never a stop: "STOP" and "ABORT" go out without the speeds.
+    // anything is sent, but never a stop: "STOP" and "ABORT" go out at once without the speeds,
+    // and the field is named after.
     void MoveCommand(const std::string& command);
 
     // The speed fields as numbers (empty fields become "0"). On bad input returns nullopt and

@@ -31,6 +31,15 @@ public:
                              [action = std::move(action)] { action(); });
     }
 
+    // Runs action whenever the box changes by the user's hand: a click, the keyboard, or an
+    // assistive tool's toggle, all of which emit toggled. The window blocks the box's signals
+    // while it sets the box itself.
+    void onToggled(const std::string& name, std::function<void()> action) {
+        if (auto* box = find<QAbstractButton>(name))
+            QObject::connect(box, &QAbstractButton::toggled, window_,
+                             [action = std::move(action)](bool) { action(); });
+    }
+
     // Names bound so far that matched no control.
     const std::vector<std::string>& unbound() const { return unbound_; }
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,10 @@ public:
             ADD_FAILURE() << fileNames.size() << " file names were never asked for";
     }
 
-    void showMessage(const std::string& text) override { messages_.push_back(text); }
+    void showMessage(const std::string& text) override {
+        messages_.push_back(text);
+        if (onMessage) onMessage(text);
+    }
 
     bool askYesNo(const std::string& text, const std::string& title) override {
         questions.push_back({text, title});
@@ -83,6 +87,8 @@ public:
     std::deque<bool> answers;                         // Yes is true
     std::deque<std::optional<std::string>> fileNames; // nullopt: the user cancels
     int quitRequests = 0;
+    // Called as each message is shown, for tests that look at what had happened by then.
+    std::function<void(const std::string&)> onMessage;
 
 private:
     std::optional<std::string> nextFile(Dialog dialog) {

@@ -2,6 +2,12 @@
 
 #include "main_window_fixture.h"
 
+#include <QAccessible>
+#include <QCheckBox>
+#include <QTest>
+
+#include <algorithm>
+
 #include "motiondesk/main/motion_control.h"
 
 #include <QCoreApplication>
@@ -236,13 +242,44 @@ TEST_F(Motion, SyncBoxGoesBackWhenItsFieldsAreBad) {
     EXPECT_TRUE(sent().empty());
 }
 
-TEST_F(Motion, StopsGoOutEvenWhenASpeedFieldIsBad) {
+// A stop never waits on the user: it is on the wire before the field is named.
+TEST_F(Motion, StopsGoOutBeforeTheMessageAboutABadSpeedField) {
     open();
-    type("SetSpeed", "oops");
+    type("SetSpeed", "abc");
+    std::vector<Commands> sentWhenTold;
+    ui.onMessage = [&](const std::string&) { sentWhenTold.push_back(sent()); };
     click("Command15");
     click("Command16");
     EXPECT_EQ(sent(), (Commands{"STOP", "ABORT"}));
-    EXPECT_EQ(ui.messages().size(), 2u);
+    EXPECT_EQ(sentWhenTold, (std::vector<Commands>{{"STOP"}, {"STOP", "ABORT"}}));
+    EXPECT_EQ(ui.messages(),
+              (Messages(2, "High speed (SetSpeed) must be a whole number, not \"abc\".")));
+}
+
+// A box changed by the keyboard or by an assistive tool's toggle sends like a click does; a box
+// the window sets itself sends nothing.
+TEST_F(Motion, CheckBoxesSendWhenToggledByKeyboardOrAccessibility) {
+    open();
+    auto* dio = find<QCheckBox>("DIOenable");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(dio);
+    ASSERT_NE(accessible, nullptr);
+    ASSERT_NE(accessible->actionInterface(), nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(ticked("DIOenable"));
+    EXPECT_EQ(sent(), (Commands{"EDIO=1"}));
+
+    auto* enable = find<QCheckBox>("EnableStat");
+    enable->setFocus();
+    QTest::keyClick(enable, Qt::Key_Space);
+    EXPECT_TRUE(ticked("EnableStat"));
+    EXPECT_EQ(sent(), (Commands{"EDIO=1", "EO=1"}));
+
+    // The poll reads EO=0 back: the box follows, sending the value once, not twice.
+    controller.commands.clear();
+    controller.replies["EO"] = "0";
+    tick(4);
+    EXPECT_FALSE(ticked("EnableStat"));
+    EXPECT_EQ(std::count(sent().begin(), sent().end(), "EO=0"), 1);
 }
 
 TEST_F(Motion, EnterInAFieldStartsNoMove) {

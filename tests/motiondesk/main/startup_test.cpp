@@ -195,6 +195,29 @@ TEST_F(Startup, ProgramControlHasItsOwnFrame) {
 namespace maintest {
 namespace {
 
+// After a failure the window's values are stale: the status line says so until the user
+// connects again.
+TEST_F(MainWindowTest, StatusLineShowsPlainlyWhenTheLinkIsLost) {
+    state.SerialPort = 3;
+    state.BaudRate = "19200";
+    open();
+    EXPECT_EQ(shown("LinkStatus").toStdString(), "Connected on COM3 at 19200 baud to device 01");
+    EXPECT_TRUE(find<QLabel>("LinkStatus")->property("linkUp").toBool());
+
+    controller.silent.insert("PX");
+    tick();
+    EXPECT_FALSE(state.LinkOpen);
+    EXPECT_EQ(ui.messages(), (Messages{"No Reply to Command: PX", "Communication Error!"}));
+    EXPECT_TRUE(shown("LinkStatus").startsWith("Link lost: the values shown are from before it"));
+    EXPECT_FALSE(find<QLabel>("LinkStatus")->property("linkUp").toBool());
+}
+
+TEST_F(MainWindowTest, StatusLineSaysNotConnectedWhenNoControllerAnswered) {
+    controller.replies["DN"] = "QB123";
+    open();
+    EXPECT_TRUE(shown("LinkStatus").startsWith("Not connected: no controller answered."));
+}
+
 TEST_F(MainWindowTest, EveryControlNameTheWindowBindsIsOneOfItsControls) {
     open();
     EXPECT_EQ(window->unboundControls(), std::vector<std::string>{});
