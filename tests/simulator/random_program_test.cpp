@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <random>
 #include <sstream>
@@ -291,6 +292,54 @@ TEST(RandomPrograms, VariablesAfterRunningEqualADirectEvaluationOfTheText) {
         ranToEnd += expected.divisionByZero ? 0 : 1;
     }
     EXPECT_GT(ranToEnd, 200) << "most programs must run to their END";
+}
+
+// Slots filled with compiled lines of random distances, labels, codes and operands, and with
+// junk: whatever the threads meet, they run, end or fault, and the controller keeps answering.
+TEST(RandomPrograms, AnySlotContentsLeaveTheControllerAnswering) {
+    std::mt19937 random(77);
+    const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    const auto number = [&] { return std::to_string(pick(21) - 10); };
+    const std::function<std::string()> lines[] = {
+        [&] { return "VR" + std::to_string(pick(110)); },
+        [&] { return "CV" + number(); },
+        [&] { return std::string("AM"); },
+        [&] { return "OX" + std::to_string(pick(12)); },
+        [&] {
+            return std::string(1, "JJJJ"[pick(4)]) + "IEWU"[pick(4)] + std::to_string(pick(8)) +
+                   "$" + number();
+        },
+        [&] { return std::string("J") + "ROM"[pick(3)] + number(); },
+        [&] { return "GS" + std::to_string(pick(4)); },
+        [&] { return "SS" + std::to_string(pick(4)); },
+        [&] { return std::string(pick(2) ? "SE" : "XX"); },
+        [&] { return "PS" + std::to_string(pick(3)); },
+        [&] { return std::string(pick(2) ? "DD" : "TR") + number(); },
+        [&] { return std::string("W") + "XYZUQ"[pick(5)] + "0"; },
+        [&] { return "&" + std::to_string(pick(260)) + "$" + number(); },
+        [&] { return std::string("\x01\xfe&$$", 5); },
+    };
+    int ran = 0;
+    for (const char* model : {"KT-210", "QB-450"}) {
+        for (int round = 0; round < 300; ++round) {
+            ProgramRunner runner(model);
+            std::vector<std::string> slots;
+            for (int n = 1 + pick(40); n > 0; --n)
+                slots.push_back(lines[pick(int(std::size(lines)))]());
+            ASSERT_TRUE(runner.loadLines(slots)) << runner.error();
+            runner.ask("SR0=1");
+            runner.ask("SR1=1");
+            runner.pass(20);
+            runner.now() += 10'000'000;
+            ASSERT_EQ(runner.ask("VER"), "V223");
+            for (const char* state : {"SASTAT0", "SASTAT1"}) {
+                const std::string reply = runner.ask(state);
+                EXPECT_TRUE(reply == "0" || reply == "1" || reply == "4") << reply;
+                ran += reply != "4";
+            }
+        }
+    }
+    EXPECT_GT(ran, 60) << "enough threads got past their first slots";
 }
 
 } // namespace
