@@ -45,7 +45,6 @@ DeviceLine splitDeviceLine(std::string_view line) {
     return {line.substr(0, dollar), line.substr(dollar + 1)};
 }
 
-constexpr std::array<Form, 4> kMoveForms{Form::MoveX, Form::MoveY, Form::MoveZ, Form::MoveU};
 constexpr std::array<Form, 4> kTargetForms{Form::TargetX, Form::TargetY, Form::TargetZ,
                                            Form::TargetU};
 constexpr std::array<Form, 4> kTargetVarForms{Form::TargetX_Var, Form::TargetY_Var,
@@ -361,9 +360,10 @@ private:
     }
 
     void linkLabels() {
-        for (const auto& [slot, label] : calls_) {
+        for (const auto& call : calls_) {
+            const int32_t slot = call.first, label = call.second;
             const auto sub = std::find_if(labels_.begin(), labels_.end(),
-                                          [&](const auto& l) { return l.first == label; });
+                                          [label](const auto& l) { return l.first == label; });
             if (sub == labels_.end())
                 program_.code[size_t(slot)] = fault("GOSUB " + std::to_string(label) +
                                                     " has no SUB " + std::to_string(label));

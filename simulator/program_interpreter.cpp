@@ -71,8 +71,12 @@ ProgramInterpreter::ProgramInterpreter(const progsmith::ModelInfo* model, Progra
                                        std::span<int32_t> variables)
     : model_(model), device_(device), variables_(variables) {}
 
+bool ProgramInterpreter::Thread::running() const {
+    return state == kRunning && program;
+}
+
 void ProgramInterpreter::run(int thread, const std::vector<std::string>& slots) {
-    if (thread < 0 || thread >= kThreads || threads_[size_t(thread)].state == kRunning) return;
+    if (thread < 0 || thread >= kThreads || threads_[size_t(thread)].running()) return;
     auto program = std::make_shared<const DecodedProgram>(
         decodeProgram(slots, model_, int(variables_.size())));
     start(thread, std::move(program));
@@ -142,7 +146,7 @@ void ProgramInterpreter::setTrace(std::function<void(std::string_view)> sink) {
 
 bool ProgramInterpreter::anyRunning() const {
     return std::any_of(threads_.begin(), threads_.end(),
-                       [](const Thread& t) { return t.state == kRunning && t.program; });
+                       [](const Thread& t) { return t.running(); });
 }
 
 void ProgramInterpreter::passTime(int64_t us, const std::function<void(int64_t)>& world) {
@@ -166,7 +170,7 @@ void ProgramInterpreter::advance(int64_t elapsedUs, const std::function<void(int
         credit_ %= 1000;
         for (int i = 0; i < kThreads; ++i) {
             Thread& t = threads_[size_t(i)];
-            if (t.state != kRunning || !t.program || stillWaiting(t)) continue;
+            if (!t.running() || stillWaiting(t)) continue;
             if (trace_)
                 execute<true>(i, budget);
             else
@@ -357,7 +361,7 @@ void ProgramInterpreter::control(int thread, int32_t request) {
     case 1:
         // The other program starts from the same program memory, already decoded.
         for (const Thread& t : threads_)
-            if (t.state == kRunning && t.program && threads_[size_t(thread)].state != kRunning) {
+            if (t.running() && !threads_[size_t(thread)].running()) {
                 start(thread, t.program);
                 break;
             }

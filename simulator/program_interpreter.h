@@ -94,6 +94,8 @@ private:
         int64_t wakeUs = 0;
         int depth = 0;
         std::array<int32_t, kCallDepth> returns{};
+
+        bool running() const; // running with a program behind it
     };
 
     void start(int thread, std::shared_ptr<const DecodedProgram> program);
