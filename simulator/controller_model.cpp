@@ -95,7 +95,8 @@ ControllerModel::ControllerModel(ControllerConfig config)
       firmware_(config.firmware), activeId_(isTwoDigitId(config.deviceId) ? config.deviceId : "01"),
       pendingId_(activeId_),
       activeBaudCode_(baudCodeForRate(config.baudRate) ? baudCodeForRate(config.baudRate) : 1),
-      pendingBaudCode_(activeBaudCode_), slots_(size_t(model_->lineLimit)), nowUs_(steadyMicros) {
+      pendingBaudCode_(activeBaudCode_), slots_(size_t(model_->lineLimit)), nowUs_(steadyMicros),
+      interpreter_(progsmith::findModel(model_->code), device_, variables_) {
     for (auto p = parametersBegin(); p != parametersEnd(); ++p)
         parameters_[std::string(p->name)] = std::string(p->initial);
     for (auto name : {"DRVMS", "DRVRC", "DRVIC", "DRVIT"})
@@ -128,14 +129,27 @@ SpeedSettings ControllerModel::speeds() const {
     return {number("HSPD"), number("LSPD"), accel, number("EDEC") == 1 ? number("DEC") : accel};
 }
 
+void ControllerModel::advance() {
+    advanceTime();
+}
+
+void ControllerModel::setProgramTrace(std::function<void(std::string_view)> sink) {
+    interpreter_.setTrace(std::move(sink));
+}
+
 void ControllerModel::advanceTime() {
     const int64_t now = nowUs_();
     const int64_t elapsed = std::max<int64_t>(0, now - lastUs_);
     lastUs_ = now;
+    interpreter_.advance(elapsed, [this](int64_t us) { advanceAxes(us); });
+}
+
+void ControllerModel::advanceAxes(int64_t elapsedUs) {
     const int32_t before = axis_.position();
-    axis_.advance(elapsed, speeds());
-    for (auto& thread : threads_)
-        if (thread.state == 1) thread.runningUs += elapsed;
+    const SpeedSettings settings = speeds();
+    axis_.advance(elapsedUs, settings);
+    for (auto& other : otherAxes_)
+        other.advance(elapsedUs, settings);
     checkSyncAndLatch(before);
 }
 
@@ -375,12 +389,8 @@ void ControllerModel::checkSyncAndLatch(int32_t positionBefore) {
 }
 
 int32_t ControllerModel::programCounter(int thread) const {
-    const auto& t = threads_[size_t(thread)];
-    if (t.counterOverride >= 0) return int32_t(t.counterOverride);
-    if (t.state != 1 && t.state != 2) return 0;
-    const auto firstEmpty = std::find(slots_.begin(), slots_.end(), std::string());
-    const int64_t used = firstEmpty - slots_.begin();
-    return used == 0 ? 0 : int32_t((t.runningUs / 10'000) % used);
+    const int64_t shown = counterOverride_[size_t(thread)];
+    return shown >= 0 ? int32_t(shown) : interpreter_.counter(thread);
 }
 
 ControllerModel::Reply ControllerModel::handleProgram(std::string_view key,
@@ -396,24 +406,25 @@ ControllerModel::Reply ControllerModel::handleProgram(std::string_view key,
         if (thread >= 0) break;
     }
     if (thread < 0) return std::nullopt;
-    auto& t = threads_[size_t(thread)];
-    if (base == "SASTAT") return value ? Reply("?") : std::to_string(t.state);
+    if (base == "SASTAT") return value ? Reply("?") : std::to_string(interpreter_.state(thread));
     if (base == "SPC") return value ? Reply("?") : std::to_string(programCounter(thread));
     if (!value) return "?";
     auto request = parseInRange(*value, 0, 3);
     if (!request) return "?";
     switch (*request) {
     case 0:
-        t = {};
+        interpreter_.stop(thread);
+        counterOverride_[size_t(thread)] = -1;
         break;
     case 1:
-        t.state = 1, t.counterOverride = -1;
+        interpreter_.run(thread, slots_);
+        counterOverride_[size_t(thread)] = -1;
         break;
     case 2:
-        if (t.state == 1) t.state = 2;
+        interpreter_.pause(thread);
         break;
     case 3:
-        if (t.state == 2) t.state = 1;
+        interpreter_.resume(thread);
         break;
     }
     return "OK";
@@ -440,7 +451,7 @@ ControllerModel::Reply ControllerModel::handleVariable(std::string_view key,
     auto index = indexAfter(key, "V");
     if (!index) return std::nullopt;
     if (*index < 1 || *index > 100) return "?";
-    auto& variable = variables_[size_t(*index - 1)];
+    auto& variable = variables_[size_t(*index)];
     if (!value) return std::to_string(variable);
     auto number = parseInRange(*value, INT32_MIN, INT32_MAX);
     if (!number) return "?";
@@ -499,27 +510,22 @@ bool ControllerModel::setInput(std::string_view key, std::string_view text) {
 bool ControllerModel::setReadOnlyValue(std::string_view key, std::string_view text) {
     auto number = parseInRange(text, INT32_MIN, INT32_MAX);
     if (!number) return false;
-    const std::pair<std::string_view, int*> values[] = {{"DI", &inputs_},
-                                                        {"DO", &outputs_},
-                                                        {"AI1", &analog_[0]},
-                                                        {"AI2", &analog_[1]},
-                                                        {"LTS", &latchState_},
-                                                        {"SYNS", &syncState_},
-                                                        {"SASTAT", &threads_[0].state},
-                                                        {"SASTAT0", &threads_[0].state},
-                                                        {"SASTAT1", &threads_[1].state}};
+    const std::pair<std::string_view, int*> values[] = {
+        {"DI", &inputs_},     {"DO", &outputs_},     {"AI1", &analog_[0]},
+        {"AI2", &analog_[1]}, {"LTS", &latchState_}, {"SYNS", &syncState_}};
     for (const auto& [name, value] : values) {
         if (key != name) continue;
         *value = int(*number);
         return true;
     }
-    const std::pair<std::string_view, int64_t*> counters[] = {
-        {"SPC", &threads_[0].counterOverride},
-        {"SPC0", &threads_[0].counterOverride},
-        {"SPC1", &threads_[1].counterOverride}};
-    for (const auto& [name, counter] : counters) {
+    const std::pair<std::string_view, int> threads[] = {
+        {"SASTAT", 0}, {"SASTAT0", 0}, {"SASTAT1", 1}, {"SPC", 0}, {"SPC0", 0}, {"SPC1", 1}};
+    for (const auto& [name, thread] : threads) {
         if (key != name) continue;
-        *counter = *number;
+        if (name.starts_with("SASTAT"))
+            interpreter_.showState(thread, int(*number));
+        else
+            counterOverride_[size_t(thread)] = *number;
         return true;
     }
     if (key == "BAUD" && baudCodeForRate(int(*number))) {
@@ -548,8 +554,8 @@ bool ControllerModel::setState(std::string_view assignment) {
 void ControllerModel::powerCycle() {
     parameters_ = stored_.parameters;
     dioTable_ = stored_.dioTable;
-    for (size_t i = 0; i < variables_.size(); ++i)
-        variables_[i] = i < 50 ? 0 : stored_.variables[i];
+    for (size_t n = 0; n < variables_.size(); ++n)
+        variables_[n] = n <= 50 ? 0 : stored_.variables[n];
     activeId_ = pendingId_ = stored_.id;
     activeBaudCode_ = pendingBaudCode_ = stored_.baudCode;
     const Axis before = axis_;
@@ -561,9 +567,12 @@ void ControllerModel::powerCycle() {
     latchState_ = syncState_ = 0;
     joystick_ = false;
     outputs_ = int32_t(number("DOBOOT"));
+    otherAxes_ = {};
+    interpreter_.stopAll();
+    counterOverride_ = {-1, -1};
     const int64_t autoRun = number("SLOAD");
-    for (int t = 0; t < 2; ++t)
-        threads_[size_t(t)] = {(autoRun >> t) & 1 ? 1 : 0, 0, -1};
+    for (int t = 0; t < ProgramInterpreter::kThreads; ++t)
+        if ((autoRun >> t) & 1) interpreter_.run(t, slots_);
     lastUs_ = nowUs_();
 }
 

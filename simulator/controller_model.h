@@ -11,6 +11,8 @@
 #include "simulator/faults.h"
 #include "simulator/model_table.h"
 #include "simulator/motion.h"
+#include "simulator/program_device.h"
+#include "simulator/program_interpreter.h"
 
 #include <array>
 #include <cstdint>
@@ -34,6 +36,8 @@ class ControllerModel {
 public:
     // An unknown model falls back to KT-210, an unusable ID to 01 and an unknown rate to 9600.
     explicit ControllerModel(ControllerConfig config = {});
+    ControllerModel(const ControllerModel&) = delete;
+    ControllerModel& operator=(const ControllerModel&) = delete;
 
     // Runs one command (no address, no CR) and returns the reply without its CR. The command is
     // added to the command log.
@@ -60,22 +64,27 @@ public:
     int baudRate() const;            // the rate the controller listens at
     std::string productText() const; // USB product text: model key + ID, e.g. "KTR01"
 
-    // Microseconds of a monotonic clock; motion advances with it. Defaults to the steady clock.
+    // Microseconds of a monotonic clock; motion and programs advance with it. Defaults to the
+    // steady clock.
     void setTimeSource(std::function<int64_t()> nowUs);
+    // Brings motion and programs up to the time source's now. Every command does this first;
+    // a host calls it on a timer so a program also runs while nobody asks.
+    void advance();
     Axis& axis() { return axis_; }
     FaultInjector& faults() { return faults_; }
 
-private:
-    using Reply = std::optional<std::string>; // nullopt: not a command this handler knows
+    // The interpreter of the programs in the slots (SR, SASTAT, SPC act on it).
+    const ProgramInterpreter& programs() const { return interpreter_; }
+    // One line per executed program slot (see ProgramInterpreter::setTrace).
+    void setProgramTrace(std::function<void(std::string_view)> sink);
 
-    struct ProgramThread {
-        int state = 0; // 0 idle, 1 running, 2 paused, 4 errored
-        int64_t runningUs = 0;
-        int64_t counterOverride = -1;
-    };
+private:
+    friend class ControllerProgramDevice;
+    using Reply = std::optional<std::string>; // nullopt: not a command this handler knows
 
     std::string run(std::string_view command);
     void advanceTime();
+    void advanceAxes(int64_t elapsedUs);
     SpeedSettings speeds() const;
     int64_t number(std::string_view name) const;
 
@@ -104,6 +113,7 @@ private:
 
     std::map<std::string, std::string, std::less<>> parameters_;
     Axis axis_;
+    std::array<Axis, 3> otherAxes_{}; // Y, Z, U of the multi-axis models, moved by programs
     bool incremental_ = false;
     int inputs_ = 0;
     int outputs_ = 0;
@@ -116,14 +126,14 @@ private:
     bool driverReadOk_ = false;
     bool driverWriteOk_ = false;
     std::map<std::string, std::string, std::less<>> driverSettings_;
-    std::array<ProgramThread, 2> threads_{};
-    std::array<int64_t, 100> variables_{};
+    std::array<int64_t, 2> counterOverride_{-1, -1}; // SPC shown without a program behind it
+    std::array<int32_t, 101> variables_{}; // by number; V1 .. V100 are reachable by command
     std::vector<std::string> slots_;
     std::array<std::array<int32_t, 5>, 16> dioTable_{};
 
     struct Stored {
         std::map<std::string, std::string, std::less<>> parameters;
-        std::array<int64_t, 100> variables{};
+        std::array<int32_t, 101> variables{};
         std::array<std::array<int32_t, 5>, 16> dioTable{};
         std::string id;
         int baudCode = 1;
@@ -133,6 +143,8 @@ private:
     int64_t lastUs_ = 0;
     std::vector<std::string> log_;
     FaultInjector faults_;
+    ControllerProgramDevice device_{*this};
+    ProgramInterpreter interpreter_;
 };
 
 // Baud-rate code of "DB" (1 .. 5) for a rate, 0 for any other rate; and back (0 when unknown).

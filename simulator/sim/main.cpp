@@ -2,21 +2,22 @@
 
 #include "simulator/serial_bus.h"
 #include "simulator/sim/command_log_file.h"
+#include "simulator/sim/program_file.h"
 #include "simulator/sim/pty_endpoint.h"
 #include "simulator/sim/sim_options.h"
 #include "simulator/sim/tcp_endpoint.h"
 #include "simulator/sim/usb_endpoint.h"
 
 #include <QCoreApplication>
-
 #include <QSocketNotifier>
-#include <sys/prctl.h>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
+#include <sys/prctl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -69,12 +70,21 @@ int main(int argc, char** argv) {
     simulator::CommandLogFile log;
     if (!log.open(options->logFile)) return fail("cannot write " + options->logFile);
 
+    simulator::ProgramTraceFile trace;
+    if (!trace.open(options->traceFile)) return fail("cannot write " + options->traceFile);
+
     simulator::SerialBus bus;
     bus.setWireTime(options->wireTime);
     for (const auto& id : options->ids) {
         simulator::ControllerConfig config = options->controller;
         config.deviceId = id;
         auto& controller = bus.add(config);
+        if (trace.isOpen())
+            controller.setProgramTrace(
+                [&trace, id](std::string_view line) { trace.write(id, line); });
+        if (!options->programFile.empty() &&
+            !simulator::loadCompiledFile(options->programFile, controller, error))
+            return fail(error);
         for (const auto& assignment : options->state)
             if (!controller.setState(assignment))
                 return fail("start state not accepted: " + assignment);
@@ -104,6 +114,15 @@ int main(int argc, char** argv) {
             std::cout << "usb " << usb.back()->socketPath() << "\n";
         }
     }
+
+    // Programs run, and the axes move, whether or not a host is asking.
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&bus, &trace] {
+        for (auto* controller : bus.controllers())
+            controller->advance();
+        trace.flush();
+    });
+    clock.start(10);
 
     std::cout << "ready" << std::endl;
     const int result = app.exec();

@@ -70,6 +70,10 @@ std::string apply(SimOptions& o, const std::string& name, const std::string& val
         o.usbFolder = value == "auto" ? defaultUsbFolder() : value;
     } else if (name == "--log") {
         o.logFile = value;
+    } else if (name == "--program") {
+        o.programFile = value;
+    } else if (name == "--trace") {
+        o.traceFile = value;
     } else {
         return "unknown option " + name;
     }
@@ -131,6 +135,8 @@ Serves simulated controllers on a pseudo-terminal, TCP and/or the USB stand-in.
   --id ID[,ID...]     device IDs on the line, one controller each (default 01)
   --baud RATE         the controllers' own baud rate (default 9600)
   --tcp-id ID         the controller TCP talks to (default the first ID)
+  --program FILE      load a compiled file (CompileOut.txt) into the program slots at start,
+                      before the --state values (so --state SR=1 runs it)
   --state KEY=VALUE   start state, repeatable: any set command (HSPD=5000, V7=3, SA0=...) or
                       PX, EX, DI, DO, AI1, AI2, SASTAT[0|1], SPC[0|1], LTS, SYNS, LIMIT+, LIMIT-,
                       HOMEIN, LATCHIN, ZINDEX
@@ -138,6 +144,8 @@ Serves simulated controllers on a pseudo-terminal, TCP and/or the USB stand-in.
                       followed by @PREFIX to hit only commands starting with PREFIX
   --wire-time         pace serial replies at 10 bits per character of the baud rate
   --log FILE          append "<endpoint> <id> <command>" for every command received
+  --trace FILE        write "<id> <thread> <slot> <line>[ V<n>=<value>]" for every program
+                      slot executed (" fault: <reason>" where a thread stopped in state 4)
 Prints one line per endpoint, then "ready". Ends cleanly on SIGTERM or SIGINT.
 )";
 }

@@ -13,6 +13,7 @@ namespace simulator {
 struct SimOptions {
     ControllerConfig controller;        // model, firmware and baud rate of every controller
     std::vector<std::string> ids{"01"}; // one controller per ID, all on the same line
+    std::string programFile;            // compiled file loaded into every controller's slots
     std::vector<std::string> state;     // KEY=VALUE start state for every controller
     FaultPlan fault;
     bool wireTime = false;
@@ -21,6 +22,7 @@ struct SimOptions {
     std::string tcpId;     // controller that TCP talks to (first ID when empty)
     std::string usbFolder; // folder for the USB device sockets; empty: no USB
     std::string logFile;
+    std::string traceFile; // one line per executed program slot
 };
 
 // Reads the arguments (without the program name). On failure returns nullopt and sets error.

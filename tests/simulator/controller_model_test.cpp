@@ -107,6 +107,8 @@ TEST(ControllerModel, OutputWriteWhileDioControlIsOnIsRefused) {
 
 TEST(ControllerModel, ProgramThreadsRunPauseAndStop) {
     ControllerModel controller;
+    for (const char* slot : {"SA0=PS0", "SA1=DD5000", "SA2=XX", "SA3=PS1", "SA4=DD5000", "SA5=XX"})
+        ASSERT_TRUE(controller.setState(slot));
     expectExchanges(controller, {
                                     {"SASTAT", "0"},
                                     {"SR=1", "OK"},

@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QSerialPort>
 #include <QTcpSocket>
+#include <QThread>
 
 #include <csignal>
 
@@ -36,6 +37,12 @@ QByteArray drain(QIODevice& device) {
     while (device.waitForReadyRead(300))
         all += device.readAll();
     return all;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 bool openPort(QSerialPort& port, const QString& path, int baud) {
@@ -178,6 +185,39 @@ TEST(ControllerSimProcess, RefusesBadOptionsWithAMessage) {
         EXPECT_FALSE(sim.start(5000)) << arguments.join(' ').toStdString();
         EXPECT_EQ(sim.process().exitCode(), 2) << arguments.join(' ').toStdString();
     }
+}
+
+TEST(ControllerSimProcess, ProgramFileRunsOnSrOneAndIsTracedWhileNoHostAsks) {
+    SimProcess sim({"--tcp", "0", "--program", "{dir}/CompileOut.txt", "--trace", "{dir}/trace"});
+    // V1 = V1 + 1 and DELAY = 20 in an endless loop.
+    writeFile(sim.path("CompileOut.txt"),
+              "PS0\r\nCV1\r\nVR1\r\nVR1\r\nOX1\r\nDD20\r\nJR-5\r\n\r\n");
+    ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", quint16(sim.tcpPort()));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    EXPECT_EQ(exchange(socket, "SA4"), "OX1\r");
+    EXPECT_EQ(exchange(socket, "SA7"), "\r");
+    EXPECT_EQ(exchange(socket, "SR=1"), "OK\r");
+    QThread::msleep(300);
+    EXPECT_EQ(exchange(socket, "SASTAT"), "1\r");
+    EXPECT_GE(exchange(socket, "V1").trimmed().toInt(), 5);
+    const qsizetype asked = SimProcess::readLog(sim.path("trace")).size();
+    QThread::msleep(300);
+    const QStringList trace = SimProcess::readLog(sim.path("trace"));
+    EXPECT_GE(trace.size(), asked + 20) << "the program goes on while nobody asks";
+    EXPECT_EQ(trace.mid(0, 4),
+              (QStringList{"01 0 4 OX1 V1=1", "01 0 5 DD20", "01 0 6 JR-5", "01 0 4 OX1 V1=2"}));
+}
+
+TEST(ControllerSimProcess, RefusesACompiledFileThatReportsAFailedCompilation) {
+    SimProcess sim({"--tcp", "0", "--program", "{dir}/CompileOut.txt"});
+    writeFile(sim.path("CompileOut.txt"), "Failed Compile!\r\nMissing ENDIF\r\nLine: 7\r\n");
+    EXPECT_FALSE(sim.start(5000));
+    EXPECT_EQ(sim.process().exitCode(), 2);
+    EXPECT_TRUE(
+        sim.errorText().contains("failed compilation: Failed Compile! Missing ENDIF Line: 7"))
+        << sim.errorText().toStdString();
 }
 
 TEST(ControllerSimProcess, RandomBytesOnEveryEndpointNeverKillIt) {

@@ -1,0 +1,406 @@
+#include "simulator/decoded_program.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace simulator {
+namespace {
+
+using progsmith::Form;
+using progsmith::FormKind;
+using progsmith::Packing;
+
+// Optional "-" and decimal digits, nothing else, within 32 bits.
+std::optional<int32_t> parseInt32(std::string_view text) {
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// The code of a device line as the compiler writes it: 0 to 255, no leading zeros.
+int codeNumber(std::string_view code) {
+    if (code.empty() || code.size() > 3 || (code.size() > 1 && code[0] == '0')) return -1;
+    for (char c : code)
+        if (c < '0' || c > '9') return -1;
+    const int value = std::stoi(std::string(code));
+    return value <= 255 ? value : -1;
+}
+
+struct DeviceLine {
+    std::string_view code;
+    std::string_view argument;
+};
+
+// "&<code>$<argument>"; a line without "$" is all code.
+DeviceLine splitDeviceLine(std::string_view line) {
+    line.remove_prefix(1);
+    const size_t dollar = line.find('$');
+    if (dollar == std::string_view::npos) return {line, {}};
+    return {line.substr(0, dollar), line.substr(dollar + 1)};
+}
+
+constexpr std::array<Form, 4> kTargetForms{Form::TargetX, Form::TargetY, Form::TargetZ,
+                                           Form::TargetU};
+constexpr std::array<Form, 4> kTargetVarForms{Form::TargetX_Var, Form::TargetY_Var,
+                                              Form::TargetZ_Var, Form::TargetU_Var};
+constexpr std::array<Form, 3> kArcForms{Form::ArcOperand1, Form::ArcOperand2, Form::ArcOperand3};
+constexpr std::array<Form, 3> kArcVarForms{Form::ArcOperand1_Var, Form::ArcOperand2_Var,
+                                           Form::ArcOperand3_Var};
+
+constexpr std::string_view kMissingOperand = "no operand line before it";
+constexpr std::string_view kUnknownLine = "not a compiled line";
+constexpr std::string_view kOutside = "jump out of the program";
+
+// Operators of OX<op>, in the order of their digits 1 to 10.
+constexpr std::array<Op, 10> kOperators{Op::Add,       Op::Subtract,   Op::Multiply,  Op::Divide,
+                                        Op::Remainder, Op::ShiftRight, Op::ShiftLeft, Op::BitAnd,
+                                        Op::BitOr,     Op::Not};
+
+class Decoder {
+public:
+    Decoder(const std::vector<std::string>& slots, const progsmith::ModelInfo* model,
+            int variableCount)
+        : model_(model), variableCount_(variableCount) {
+        const auto end = std::find(slots.begin(), slots.end(), std::string());
+        program_.lines.assign(slots.begin(), end);
+        size_ = int32_t(program_.lines.size());
+        formByCode_.fill(-1);
+        if (model_ == nullptr) return;
+        // A code that is a read code is an operand line; otherwise the first instruction form
+        // of the table with that code (KT-230 gives 63 to both EO<n>= and CPAR2=).
+        for (size_t f = 0; f < progsmith::kFormCount; ++f) {
+            const int code = progsmith::codeOf(model_, Form(f));
+            if (code < 0 || code > 255) continue;
+            const bool read = progsmith::formInfo(Form(f)).kind == FormKind::Read;
+            auto& chosen = formByCode_[size_t(code)];
+            if (chosen < 0 || (read && progsmith::formInfo(Form(chosen)).kind != FormKind::Read))
+                chosen = int16_t(f);
+        }
+    }
+
+    DecodedProgram run() {
+        program_.code.resize(size_t(size_) + 1);
+        for (int32_t i = 0; i < size_; ++i)
+            program_.code[size_t(i)] = decode(i);
+        program_.code[size_t(size_)] = {.op = Op::End};
+        linkLabels();
+        resolveSlots();
+        return std::move(program_);
+    }
+
+private:
+    const progsmith::ModelInfo* model_;
+    int variableCount_;
+    DecodedProgram program_;
+    int32_t size_ = 0;
+    std::array<int16_t, 256> formByCode_{};
+    std::vector<std::pair<int32_t, int32_t>> calls_;  // call slot, label
+    std::vector<std::pair<int32_t, int32_t>> labels_; // label, SUB slot
+
+    std::string_view line(int32_t i) const { return program_.lines[size_t(i)]; }
+
+    Instruction fault(std::string reason) {
+        program_.faults.push_back(std::move(reason));
+        return {.op = Op::Fault, .index = int32_t(program_.faults.size() - 1)};
+    }
+
+    std::optional<Form> deviceForm(std::string_view text) const {
+        const int code = codeNumber(splitDeviceLine(text).code);
+        if (code < 0 || formByCode_[size_t(code)] < 0) return std::nullopt;
+        return Form(formByCode_[size_t(code)]);
+    }
+
+    bool variableInRange(int32_t number) const {
+        if (number < 0 || number >= variableCount_) return false;
+        return model_ == nullptr || (number >= model_->varMin && number <= model_->varMax);
+    }
+
+    std::optional<Operand> variable(std::string_view digits) const {
+        const auto number = parseInt32(digits);
+        if (!number || !variableInRange(*number)) return std::nullopt;
+        return Operand{Operand::Kind::Variable, *number};
+    }
+
+    // The operand line at slot i, or nullopt when there is none (a slot before the program,
+    // a line of another class, a variable the controller lacks).
+    std::optional<Operand> operandAt(int32_t i) {
+        if (i < 0) return std::nullopt;
+        const std::string_view text = line(i);
+        if (text.starts_with("VR")) return variable(text.substr(2));
+        if (text.starts_with("CV")) {
+            const auto constant = parseInt32(text.substr(2));
+            if (!constant) return std::nullopt;
+            return Operand{Operand::Kind::Constant, *constant};
+        }
+        if (!text.starts_with("&")) return std::nullopt;
+        const auto form = deviceForm(text);
+        if (!form || progsmith::formInfo(*form).kind != FormKind::Read) return std::nullopt;
+        if (*form == Form::TR) return Operand{Operand::Kind::Timer, 0};
+        const std::string_view argument = splitDeviceLine(text).argument;
+        const auto number = argument.empty() ? std::optional<int32_t>(0) : parseInt32(argument);
+        if (!number) return std::nullopt;
+        program_.reads.push_back({*form, *number});
+        return Operand{Operand::Kind::Device, int32_t(program_.reads.size() - 1)};
+    }
+
+    // The value line of a move or an arc at slot i, if it is one of `constants` or `variables`
+    // (the index of the one it is goes to `which`).
+    template <size_t N>
+    std::optional<Operand> valueLineAt(int32_t i, const std::array<Form, N>& constants,
+                                       const std::array<Form, N>& variables, size_t& which) {
+        if (i < 0 || !line(i).starts_with("&")) return std::nullopt;
+        const auto form = deviceForm(line(i));
+        if (!form) return std::nullopt;
+        const std::string_view argument = splitDeviceLine(line(i)).argument;
+        for (which = 0; which < N; ++which) {
+            if (*form == constants[which]) {
+                const auto value = parseInt32(argument);
+                if (!value) return std::nullopt;
+                return Operand{Operand::Kind::Constant, *value};
+            }
+            if (*form == variables[which]) return variable(argument);
+        }
+        return std::nullopt;
+    }
+
+    int32_t jumpTarget(int32_t i, std::string_view distanceText) const {
+        const auto distance = parseInt32(distanceText);
+        if (!distance) return -2;
+        const int64_t target = int64_t(i) + *distance;
+        return target >= 0 && target <= size_ ? int32_t(target) : -1;
+    }
+
+    Instruction decode(int32_t i) {
+        const std::string_view text = line(i);
+        if (text.starts_with("VR") || text.starts_with("CV")) return {.op = Op::Skip};
+        if (text.starts_with("&")) return deviceInstruction(i);
+        const std::string_view mnemonic = text.substr(0, 2);
+        const std::string_view rest = text.size() > 2 ? text.substr(2) : std::string_view();
+        if (text == "AM") return assignment(i);
+        if (mnemonic == "OX") return operation(i, rest);
+        if (mnemonic == "JI" || mnemonic == "JE" || mnemonic == "JW" || mnemonic == "JU")
+            return conditionalJump(i, rest);
+        if (mnemonic == "JR" || mnemonic == "JO" || mnemonic == "JM") return jump(i, rest);
+        if (text == "EI0" || text == "RP0") return {.op = Op::Skip};
+        if (text == "SE") return {.op = Op::Return};
+        if (text == "XX") return {.op = Op::End};
+        if (text.size() == 3 && text[0] == 'W' && text[2] == '0') {
+            constexpr std::string_view axes = "XYZU";
+            const size_t axis = axes.find(text[1]);
+            if (axis != std::string_view::npos)
+                return {.op = Op::WaitAxis, .detail = uint8_t(axis)};
+        }
+        const auto number = parseInt32(rest);
+        if (!number) return fault(std::string(kUnknownLine));
+        if (mnemonic == "DD") return {.op = Op::Delay, .a = {Operand::Kind::Constant, *number}};
+        if (mnemonic == "TR") return {.op = Op::SetTimer, .a = {Operand::Kind::Constant, *number}};
+        if (mnemonic == "GS") {
+            calls_.push_back({i, *number});
+            return {.op = Op::Call};
+        }
+        if (mnemonic == "SS") {
+            labels_.push_back({*number, i});
+            return {.op = Op::Skip};
+        }
+        if (mnemonic == "PS") {
+            program_.programStarts.push_back({*number, i});
+            return {.op = Op::Skip};
+        }
+        return fault(std::string(kUnknownLine));
+    }
+
+    Instruction assignment(int32_t i) {
+        const auto destination = operandAt(i - 1);
+        const auto source = operandAt(i - 2);
+        if (!destination || !source) return fault(std::string(kMissingOperand));
+        if (destination->kind != Operand::Kind::Variable)
+            return fault("the destination is not a variable");
+        return {.op = Op::Assign, .destination = destination->value, .a = *source};
+    }
+
+    Instruction operation(int32_t i, std::string_view digits) {
+        const auto op = parseInt32(digits);
+        if (!op || *op < 1 || *op > 10 || digits.size() > 2 || digits[0] == '-')
+            return fault("unknown operator " + std::string(digits));
+        const auto destination = operandAt(i - 1);
+        const auto left = operandAt(i - 2);
+        const auto right = operandAt(i - 3);
+        if (!destination || !left || !right) return fault(std::string(kMissingOperand));
+        if (destination->kind != Operand::Kind::Variable)
+            return fault("the destination is not a variable");
+        return {.op = kOperators[size_t(*op - 1)],
+                .destination = destination->value,
+                .a = *left,
+                .b = *right};
+    }
+
+    // J?<c>$<d>: when "left <c> right" holds, go d lines on (the compiler writes $2 for the
+    // forward skips and the distance back to REPEAT for LOOPWHILE).
+    Instruction conditionalJump(int32_t i, std::string_view rest) {
+        if (rest.size() < 3 || rest[0] < '1' || rest[0] > '6' || rest[1] != '$')
+            return fault(std::string(kUnknownLine));
+        const int32_t target = jumpTarget(i, rest.substr(2));
+        if (target == -2) return fault(std::string(kUnknownLine));
+        const auto left = operandAt(i - 2);
+        const auto right = operandAt(i - 1);
+        if (!left || !right) return fault(std::string(kMissingOperand));
+        return {.op = Op::JumpIf,
+                .detail = uint8_t(rest[0] - '0'),
+                .target = target,
+                .a = *left,
+                .b = *right};
+    }
+
+    Instruction jump(int32_t i, std::string_view distance) {
+        const int32_t target = jumpTarget(i, distance);
+        if (target == -2) return fault(std::string(kUnknownLine));
+        if (target < 0) return fault(std::string(kOutside));
+        return {.op = Op::Jump, .target = target};
+    }
+
+    bool multiAxis() const { return progsmith::isMultiAxis(model_); }
+
+    Instruction deviceInstruction(int32_t i) {
+        const DeviceLine device = splitDeviceLine(line(i));
+        const auto form = deviceForm(line(i));
+        if (!form) return fault("unknown code " + std::string(device.code));
+        const progsmith::FormInfo& info = progsmith::formInfo(*form);
+        if (info.kind == FormKind::Read || info.kind == FormKind::Target ||
+            info.kind == FormKind::TargetVar)
+            return {.op = Op::Skip}; // read by the statement after it
+        if (*form == Form::CoordinatedMove) return coordinatedMove(i, device.argument);
+        if (*form == Form::ARC || *form == Form::CIR) return arc(i, *form == Form::ARC ? 3 : 2);
+        const bool ignoresOperand =
+            info.kind == FormKind::Command &&
+            (info.packing == Packing::None || (info.packing == Packing::Jog && !multiAxis()));
+        if (ignoresOperand) return action(*form, 0, {});
+        const auto operand = parseInt32(device.argument);
+        if (!operand) return fault("operand " + std::string(device.argument) + " is no number");
+        return packedInstruction(*form, info, *operand);
+    }
+
+    Instruction action(Form form, int32_t selector, Operand value) {
+        program_.actions.push_back({form, selector, value});
+        return {.op = Op::Instruction, .index = int32_t(program_.actions.size() - 1)};
+    }
+
+    Instruction packedInstruction(Form form, const progsmith::FormInfo& info, int32_t operand) {
+        int32_t selector = 0;
+        int32_t value = operand;
+        switch (info.packing) {
+        case Packing::AxisOnMultiAxis:
+            if (!multiAxis()) break;
+            selector = (operand & 255) - (form == Form::SL_Set ? model_->slSelectorOffset : 0);
+            value = operand >> 8;
+            break;
+        case Packing::AxisNumber:
+        case Packing::AllAxesOrAxis:
+            selector = operand;
+            value = 0;
+            break;
+        case Packing::Jog:
+            selector = operand & 255;
+            value = (operand >> 8) & 255;
+            break;
+        case Packing::Bit:
+        case Packing::Thread:
+            selector = operand & 255;
+            value = operand >> 8;
+            break;
+        default:
+            break;
+        }
+        Operand valueOperand{Operand::Kind::Constant, value};
+        if (info.kind == FormKind::SetVar) {
+            const auto v = variable(std::to_string(value));
+            if (!v) return fault("variable V" + std::to_string(value) + " out of range");
+            valueOperand = *v;
+        }
+        if (form == Form::SRn_Set)
+            return {.op = Op::ProgramControl, .detail = uint8_t(selector), .a = valueOperand};
+        return action(form, selector, valueOperand);
+    }
+
+    // The target lines before it, one per axis of the mask; the nearest is the last axis of
+    // the program text.
+    Instruction coordinatedMove(int32_t i, std::string_view maskText) {
+        const auto mask = parseInt32(maskText);
+        if (!mask || *mask < 1 || *mask > 15) return fault("axis mask " + std::string(maskText));
+        const int count = std::popcount(uint32_t(*mask));
+        MoveTargets move;
+        int seen = 0;
+        for (int k = count; k >= 1; --k) {
+            size_t axis = 0;
+            const auto value = valueLineAt(i - k, kTargetForms, kTargetVarForms, axis);
+            if (!value) return fault(std::string(kMissingOperand));
+            const int bit = 1 << axis;
+            if ((*mask & bit) == 0 || (seen & bit) != 0)
+                return fault("target lines do not match the axis mask");
+            seen |= bit;
+            move.targets.push_back({int(axis), *value});
+        }
+        program_.moves.push_back(std::move(move));
+        return {.op = Op::CoordinatedMove, .index = int32_t(program_.moves.size() - 1)};
+    }
+
+    // Arcs and circles: the value lines are checked; the axes do not follow circular paths.
+    Instruction arc(int32_t i, int count) {
+        for (int k = count; k >= 1; --k) {
+            size_t which = 0;
+            const auto value = valueLineAt(i - k, kArcForms, kArcVarForms, which);
+            if (!value || which != size_t(count - k)) return fault(std::string(kMissingOperand));
+        }
+        return action(count == 3 ? Form::ARC : Form::CIR, 0, {});
+    }
+
+    void linkLabels() {
+        for (const auto& call : calls_) {
+            const int32_t slot = call.first, label = call.second;
+            const auto sub = std::find_if(labels_.begin(), labels_.end(),
+                                          [label](const auto& l) { return l.first == label; });
+            if (sub == labels_.end())
+                program_.code[size_t(slot)] = fault("GOSUB " + std::to_string(label) +
+                                                    " has no SUB " + std::to_string(label));
+            else
+                program_.code[size_t(slot)].target = sub->second;
+        }
+    }
+
+    // Slot numbers step over the slots that do nothing when the program passes them.
+    void resolveSlots() {
+        auto& code = program_.code;
+        std::vector<int32_t> runnable(code.size());
+        for (size_t j = code.size(); j-- > 0;)
+            runnable[j] = code[j].op == Op::Skip ? runnable[j + 1] : int32_t(j);
+        for (size_t j = 0; j + 1 < code.size(); ++j) {
+            code[j].next = runnable[j + 1];
+            if (code[j].target >= 0) code[j].target = runnable[size_t(code[j].target)];
+        }
+        code.back().next = int32_t(code.size() - 1);
+        for (auto& [number, slot] : program_.programStarts)
+            slot = runnable[size_t(slot)];
+        if (program_.programStarts.empty() && size_ > 0)
+            program_.programStarts.push_back({0, runnable[0]});
+    }
+};
+
+} // namespace
+
+int32_t DecodedProgram::start(int program) const {
+    for (const auto& [number, slot] : programStarts)
+        if (number == program) return slot;
+    return -1;
+}
+
+DecodedProgram decodeProgram(const std::vector<std::string>& slots,
+                             const progsmith::ModelInfo* model, int variableCount) {
+    return Decoder(slots, model, variableCount).run();
+}
+
+} // namespace simulator
