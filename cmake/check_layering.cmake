@@ -17,7 +17,8 @@ set(allowed_common "")
 set(allowed_zentorcom "")
 set(allowed_progsmith/compiler common)
 set(allowed_progsmith progsmith/compiler common)
-set(allowed_motiondesk/ui "")
+# The program text box highlights the language's words from the compiler's own list.
+set(allowed_motiondesk/ui progsmith/compiler)
 # The transport tells the user through the user-interface service (the interface only).
 set(allowed_motiondesk/transport common motiondesk/ui)
 set(allowed_motiondesk/session motiondesk/transport motiondesk/ui common)

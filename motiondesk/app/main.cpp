@@ -2,6 +2,7 @@
 // the connection window, from which the user reaches every other window.
 
 #include "motiondesk/app/window_script.h"
+#include "motiondesk/jobs/process_helpers.h"
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/program_values.h"
 #include "motiondesk/session/window_services.h"

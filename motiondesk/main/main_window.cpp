@@ -4,6 +4,7 @@
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/main_window_layout.h"
 #include "motiondesk/main/motion_control.h"
+#include "motiondesk/main/program_control.h"
 #include "motiondesk/main/startup.h"
 #include "motiondesk/main/status_poll.h"
 #include "motiondesk/session/command_channel.h"
@@ -14,6 +15,7 @@
 #include "motiondesk/transport/serial_link.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/lamp.h"
+#include "motiondesk/ui/program_text_edit.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -79,6 +81,7 @@ public:
     ui::ControlBinder binder;
     session::HandlerRunner runner;
     std::unique_ptr<transport::SerialLink> MSComm1;
+    std::unique_ptr<ProgramControl> program;
     MainWindowFrames frames;
     QTimer* Timer1 = nullptr;
     QLabel* linkStatusLine = nullptr;
@@ -205,6 +208,19 @@ void MainWindowPrivate::connectControls() {
     connectToggle("DIOenable", [this] { motion.dioEnableClicked(); });
     connectToggle("EnableLatch", [this] { motion.latchEnableClicked(startup.Loading); });
     connectToggle("SyncEnableX", [this] { motion.syncOutputClicked(startup.Loading); });
+    connectButton("RunProg", [this] { program->runProgram(); });
+    connectButton("StopProg", [this] { program->stopProgram(); });
+    connectButton("PauseProg", [this] { program->pauseProgram(); });
+    connectButton("ContProg", [this] { program->continueProgram(); });
+    connectButton("CompileAll", [this] { program->compile(); });
+    connectButton("DownloadSAP", [this] { program->download(); });
+    connectButton("UploadSAP", [this] { program->upload(); });
+    connectButton("Command24", [this] { program->clearCodeSpace(); });
+    connectButton("ViewCompiled", [this] { program->viewCompiled(); });
+    connectButton("NewProg", [this] { program->newProgram(); });
+    connectButton("OpenProg", [this] { program->openProgram(); });
+    connectButton("SaveProg", [this] { program->saveProgram(); });
+    connectButton("Command25", [this] { program->openEditor(); });
     binder.onClicked("CloseButton", [this] { window->reject(); });
     QObject::connect(Timer1, &QTimer::timeout, window, [this] { act([this] { poll.tick(); }); });
 }
@@ -243,6 +259,9 @@ MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
     d_->frames = buildMainWindowLayout(this);
     d_->bindControls();
     d_->linkStatusLine = d_->binder.find<QLabel>("LinkStatus");
+    d_->program = std::make_unique<ProgramControl>(
+        services, d_->channel, d_->poll, *d_, this,
+        d_->binder.find<ui::ProgramTextEdit>("OrgProgram"), d_->binder.find<QLabel>("CompiledTotal"));
     d_->Timer1 = new QTimer(this);
     d_->Timer1->setObjectName("Timer1");
     d_->Timer1->setInterval(services.timings.pollIntervalMs);
@@ -283,6 +302,10 @@ QGroupBox* MainWindow::programControlFrame() const {
 session::PortHolder& MainWindow::portHolder() {
     return *d_;
 }
+ProgramControl& MainWindow::programControl() {
+    return *d_->program;
+}
+
 const std::vector<std::string>& MainWindow::unboundControls() const {
     return d_->binder.unbound();
 }

@@ -19,6 +19,7 @@ class PortHolder;
 namespace mainwindow {
 
 class MainWindowPrivate;
+class ProgramControl;
 
 class MainWindow : public QDialog {
     Q_OBJECT
@@ -45,6 +46,9 @@ public:
     // Lends the window's port to another window: the poll pauses and the port closes, and
     // both come back when the loan ends.
     session::PortHolder& portHolder();
+
+    // The program-control frame and its jobs.
+    ProgramControl& programControl();
 
     // Control names the window binds that match none of its controls (none, when it is right).
     const std::vector<std::string>& unboundControls() const;

@@ -1,7 +1,9 @@
 #include "motiondesk/main/main_window_layout.h"
 
 #include "motiondesk/main/motion_control.h"
+#include "common/controller_models.h"
 #include "motiondesk/ui/lamp.h"
+#include "motiondesk/ui/program_text_edit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -268,12 +270,51 @@ QGroupBox* latchAndSyncFrame() {
     return box;
 }
 
+// The program text with its buttons beside it: run control, compiled code, program files.
 QGroupBox* programControlFrame() {
     auto* box = frame("ProgramControlFrame", "Program control");
-    auto* layout = new QVBoxLayout(box);
-    auto* note = new QLabel("Stand-alone program: run, compile, download and program files.");
-    note->setEnabled(false);
-    layout->addWidget(note);
+    auto* text = named(new ui::ProgramTextEdit(std::string(common::kMotiondeskModel)), "OrgProgram");
+    text->setMinimumHeight(160);
+    auto* total = named(new QLabel, "CompiledTotal");
+
+    const auto buttonGrid = [](std::initializer_list<std::pair<const char*, const char*>> buttons) {
+        auto* grid = new QGridLayout;
+        int index = 0;
+        for (const auto& [name, caption] : buttons) {
+            grid->addWidget(button(name, caption), index / 2, index % 2);
+            ++index;
+        }
+        return grid;
+    };
+    auto* run = new QGroupBox("Program in the controller");
+    run->setLayout(buttonGrid({{"RunProg", "Run"},
+                               {"StopProg", "Stop"},
+                               {"PauseProg", "Pause"},
+                               {"ContProg", "Cont"}}));
+    auto* code = new QGroupBox("Compiled code");
+    auto* codeLayout = new QVBoxLayout(code);
+    codeLayout->addLayout(buttonGrid({{"CompileAll", "Compile"},
+                                      {"ViewCompiled", "View"},
+                                      {"DownloadSAP", "Download"},
+                                      {"UploadSAP", "Upload"}}));
+    codeLayout->addWidget(button("Command24", "Clear Code Space"));
+    codeLayout->addWidget(total);
+    auto* files = new QGroupBox("Program file");
+    files->setLayout(buttonGrid({{"NewProg", "New"},
+                                 {"OpenProg", "Open"},
+                                 {"SaveProg", "Save"},
+                                 {"Command25", ">"}}));
+    files->findChild<QPushButton*>("Command25")
+        ->setToolTip("Edit the program in the larger program editor");
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(run);
+    side->addWidget(code);
+    side->addWidget(files);
+    side->addStretch();
+    auto* layout = new QHBoxLayout(box);
+    layout->addWidget(text, 1);
+    layout->addLayout(side);
     return box;
 }
 
@@ -302,7 +343,7 @@ MainWindowFrames buildMainWindowLayout(QWidget* window) {
     linkStatus->setFont(bold);
     auto* layout = new QVBoxLayout(window);
     layout->addLayout(columns);
-    layout->addWidget(frames.programControl, 1);
+    layout->addWidget(frames.programControl, 2);
     layout->addWidget(linkStatus);
     return frames;
 }

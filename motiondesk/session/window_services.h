@@ -26,6 +26,8 @@ class UserInterface;
 
 namespace session {
 
+class HelperPrograms;
+
 // Timer intervals and waits of the windows, so tests can run them without real time passing.
 struct WindowTimings {
     int pollIntervalMs = 10;   // the main window's status poll
@@ -49,6 +51,8 @@ struct WindowServices {
     // Shows the main window modally over parent; returns when it has been closed.
     std::function<void(QWidget* parent)> showMainWindow;
     WindowTimings timings;
+    // Runs Progsmith and Proglift; null where no window runs a job.
+    HelperPrograms* helpers = nullptr;
 };
 
 } // namespace session

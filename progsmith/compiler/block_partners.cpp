@@ -1,6 +1,5 @@
 #include "progsmith/compiler/block_partners.h"
 
-#include <array>
 #include <utility>
 
 namespace progsmith {
@@ -89,8 +88,8 @@ size_t earlier(size_t a, size_t b) {
 
 } // namespace
 
-RowKind kindOf(std::string_view t1) {
-    static constexpr std::array<std::pair<std::string_view, RowKind>, 12> kinds{{
+std::span<const BlockWord> blockWords() {
+    static constexpr BlockWord words[] = {
         {"IF", RowKind::If},
         {"ELSEIF", RowKind::ElseIf},
         {"ELSE", RowKind::Else},
@@ -103,9 +102,13 @@ RowKind kindOf(std::string_view t1) {
         {"END", RowKind::End},
         {"ENDSUB", RowKind::EndSub},
         {"SUB", RowKind::Sub},
-    }};
-    for (const auto& [word, kind] : kinds)
-        if (t1 == word) return kind;
+    };
+    return words;
+}
+
+RowKind kindOf(std::string_view t1) {
+    for (const BlockWord& word : blockWords())
+        if (t1 == word.word) return word.kind;
     return RowKind::Other;
 }
 

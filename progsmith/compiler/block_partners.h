@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -29,6 +30,13 @@ enum class RowKind : uint8_t {
     EndSub,
     Sub
 };
+
+// The words that open, divide and close blocks and programs, with their kinds.
+struct BlockWord {
+    std::string_view word;
+    RowKind kind;
+};
+std::span<const BlockWord> blockWords();
 
 // The kind of a row by its first token.
 RowKind kindOf(std::string_view t1);

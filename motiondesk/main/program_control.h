@@ -1,0 +1,79 @@
+#pragma once
+// The main window's program-control frame: run control of the program in the controller, the
+// compile, download, upload and clear jobs, the compiled program viewer, program files, and the
+// program editor. It is also the jobs' view of the program text boxes.
+
+#include "motiondesk/jobs/program_jobs.h"
+
+#include <memory>
+#include <string>
+
+class QLabel;
+class QWidget;
+
+namespace session {
+struct WindowServices;
+class CommandChannel;
+class PortHolder;
+} // namespace session
+
+namespace ui {
+class ProgramTextEdit;
+}
+
+namespace windows {
+class ProgramEditor;
+}
+
+namespace mainwindow {
+
+class StatusPoll;
+
+class ProgramControl final : public jobs::ProgramTexts {
+public:
+    ProgramControl(const session::WindowServices& services, session::CommandChannel& channel,
+                   StatusPoll& poll, session::PortHolder& mainPort, QWidget* window,
+                   ui::ProgramTextEdit* orgProgram, QLabel* compiledTotal);
+    ~ProgramControl() override;
+
+    void runProgram();      // "Run": SR=1, the poll paused during the exchange
+    void stopProgram();     // "Stop": SR=0
+    void pauseProgram();    // "Pause": SR=2
+    void continueProgram(); // "Cont": SR=3
+
+    void compile();
+    void download(); // SR=0 first
+    void upload();
+    void clearCodeSpace();
+    void viewCompiled();
+
+    void newProgram();
+    void openProgram();
+    void saveProgram();
+    void openEditor(); // ">"
+
+    std::string sourceText() override;
+    void selectSourceLine(int line) override;
+    void setAllTexts(const std::string& text) override;
+    void showCompiledTotal(int lines) override;
+
+    jobs::ProgramJobs& jobs() { return jobs_; }
+    // The program editor while it is open, else nullptr.
+    windows::ProgramEditor* editor() const { return editor_; }
+
+private:
+    void runControl(const char* command);
+    ui::ProgramTextEdit* sourceBox() const;
+
+    const session::WindowServices& services_;
+    session::CommandChannel& channel_;
+    StatusPoll& poll_;
+    session::PortHolder& mainPort_;
+    QWidget* window_;
+    ui::ProgramTextEdit* orgProgram_;
+    QLabel* compiledTotal_;
+    jobs::ProgramJobs jobs_;
+    windows::ProgramEditor* editor_ = nullptr;
+};
+
+} // namespace mainwindow

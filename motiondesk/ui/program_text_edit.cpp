@@ -1,0 +1,159 @@
+#include "motiondesk/ui/program_text_edit.h"
+
+#include "progsmith/compiler/keywords.h"
+
+#include <QFontDatabase>
+#include <QPainter>
+#include <QTextBlock>
+
+namespace ui {
+
+namespace {
+
+bool isWordCharacter(QChar c) {
+    return c.isLetterOrNumber() || c == '_';
+}
+
+} // namespace
+
+ProgramHighlighter::ProgramHighlighter(QTextDocument* document, const std::string& modelName)
+    : QSyntaxHighlighter(document) {
+    for (const auto& keyword : progsmith::programKeywords(progsmith::findModel(modelName))) {
+        const QString word = QString::fromLatin1(keyword.word.c_str());
+        (keyword.numbered ? numbered_ : words_).insert(word, int(keyword.kind));
+    }
+    formats_[progsmith::Keyword::Block].setForeground(QColor(20, 60, 170));
+    formats_[progsmith::Keyword::Block].setFontWeight(QFont::Bold);
+    formats_[progsmith::Keyword::Statement].setForeground(QColor(120, 40, 150));
+    formats_[progsmith::Keyword::Statement].setFontWeight(QFont::Bold);
+    formats_[progsmith::Keyword::Instruction].setForeground(QColor(0, 110, 120));
+    number_.setForeground(QColor(170, 80, 0));
+    comment_.setForeground(QColor(110, 110, 110));
+    comment_.setFontItalic(true);
+}
+
+int ProgramHighlighter::kindOf(const QString& word) const {
+    const QString upper = word.toUpper();
+    if (const auto found = words_.find(upper); found != words_.end()) return *found;
+    qsizetype stem = upper.size();
+    while (stem > 0 && upper[stem - 1].isDigit())
+        --stem;
+    if (stem == upper.size() || stem == 0) return -1;
+    const auto found = numbered_.find(upper.left(stem));
+    return found != numbered_.end() ? *found : -1;
+}
+
+// Words are runs of letters and digits; a run that starts with a digit is a number.
+void ProgramHighlighter::highlightBlock(const QString& text) {
+    qsizetype end = text.size();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\'' || text[i] == ';') {
+            end = i;
+            setFormat(int(i), int(text.size() - i), comment_);
+            break;
+        }
+    }
+    for (qsizetype i = 0; i < end;) {
+        if (!isWordCharacter(text[i])) {
+            ++i;
+            continue;
+        }
+        qsizetype j = i;
+        while (j < end && isWordCharacter(text[j]))
+            ++j;
+        const QString run = text.mid(i, j - i);
+        if (run[0].isDigit()) {
+            setFormat(int(i), int(j - i), number_);
+        } else if (const int kind = kindOf(run); kind >= 0) {
+            setFormat(int(i), int(j - i), formats_[kind]);
+        }
+        i = j;
+    }
+}
+
+class LineNumberArea final : public QWidget {
+public:
+    explicit LineNumberArea(ProgramTextEdit* editor) : QWidget(editor), editor_(editor) {}
+    QSize sizeHint() const override { return {editor_->lineNumberAreaWidth(), 0}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override { editor_->paintLineNumbers(event); }
+
+private:
+    ProgramTextEdit* editor_;
+};
+
+ProgramTextEdit::ProgramTextEdit(const std::string& modelName, QWidget* parent)
+    : QPlainTextEdit(parent), lineNumbers_(new LineNumberArea(this)) {
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setTabChangesFocus(false);
+    new ProgramHighlighter(document(), modelName);
+    connect(this, &QPlainTextEdit::blockCountChanged, this,
+            [this] { setViewportMargins(lineNumberAreaWidth(), 0, 0, 0); });
+    connect(this, &QPlainTextEdit::updateRequest, this, &ProgramTextEdit::updateLineNumberArea);
+    setViewportMargins(lineNumberAreaWidth(), 0, 0, 0);
+}
+
+std::string ProgramTextEdit::programText() const {
+    QString text = toPlainText();
+    text.replace('\n', QLatin1String("\r\n"));
+    return text.toLatin1().toStdString();
+}
+
+void ProgramTextEdit::setProgramText(const std::string& text) {
+    QString shown = QString::fromLatin1(text.data(), qsizetype(text.size()));
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace('\r', '\n');
+    setPlainText(shown);
+}
+
+void ProgramTextEdit::selectProgramLine(int line) {
+    setFocus();
+    const QTextBlock block = document()->findBlockByNumber(line - 1);
+    if (!block.isValid()) return;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    centerCursor();
+}
+
+int ProgramTextEdit::lineNumberAreaWidth() const {
+    int digits = 1;
+    for (int count = qMax(1, blockCount()); count >= 10; count /= 10)
+        ++digits;
+    digits = qMax(digits, 3);
+    return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits;
+}
+
+void ProgramTextEdit::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    const QRect area = contentsRect();
+    lineNumbers_->setGeometry(QRect(area.left(), area.top(), lineNumberAreaWidth(), area.height()));
+}
+
+void ProgramTextEdit::updateLineNumberArea(const QRect& rect, int dy) {
+    if (dy)
+        lineNumbers_->scroll(0, dy);
+    else
+        lineNumbers_->update(0, rect.y(), lineNumbers_->width(), rect.height());
+}
+
+void ProgramTextEdit::paintLineNumbers(QPaintEvent* event) {
+    QPainter painter(lineNumbers_);
+    painter.fillRect(event->rect(), palette().color(QPalette::AlternateBase));
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    QTextBlock block = firstVisibleBlock();
+    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    const int width = lineNumbers_->width() - 4;
+    while (block.isValid() && top <= event->rect().bottom()) {
+        const int height = qRound(blockBoundingRect(block).height());
+        if (block.isVisible() && top + height >= event->rect().top())
+            painter.drawText(0, top, width, fontMetrics().height(), Qt::AlignRight,
+                             QString::number(block.blockNumber() + 1));
+        top += height;
+        block = block.next();
+    }
+}
+
+} // namespace ui

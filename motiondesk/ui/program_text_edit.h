@@ -1,0 +1,59 @@
+#pragma once
+// The program text box of the main window and of the program editor: a fixed-width font, the
+// line numbers in a margin (the numbers the compiler reports in "Line: n"), and the words of
+// the program language highlighted. Its text travels as Latin-1 bytes with CR LF line ends.
+
+#include <QHash>
+#include <QPlainTextEdit>
+#include <QSyntaxHighlighter>
+
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// Block words, statements and the model's instructions, in the compiler's own word list;
+// numbers and comments (from ' or ;) in their own colours.
+class ProgramHighlighter final : public QSyntaxHighlighter {
+public:
+    ProgramHighlighter(QTextDocument* document, const std::string& modelName);
+
+protected:
+    void highlightBlock(const QString& text) override;
+
+private:
+    // The keyword's kind, or -1 for a word that is none.
+    int kindOf(const QString& word) const;
+
+    QHash<QString, int> words_;
+    QHash<QString, int> numbered_; // words that a number follows
+    QTextCharFormat formats_[3];
+    QTextCharFormat number_;
+    QTextCharFormat comment_;
+};
+
+class ProgramTextEdit final : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit ProgramTextEdit(const std::string& modelName, QWidget* parent = nullptr);
+
+    // The text with CR LF after every line but the last (as typed: a final line end stays one).
+    std::string programText() const;
+    void setProgramText(const std::string& text);
+    // Focus to the box and program line n (from 1) selected, without its line end.
+    void selectProgramLine(int line);
+
+    int lineNumberAreaWidth() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    friend class LineNumberArea;
+    void paintLineNumbers(QPaintEvent* event);
+    void updateLineNumberArea(const QRect& rect, int dy);
+
+    QWidget* lineNumbers_;
+};
+
+} // namespace ui
