@@ -34,8 +34,10 @@ int main(int argc, char** argv) {
         return std::make_unique<transport::SerialPortLink>(exeFolder);
     };
 
+    jobs::ProcessHelpers helpers;
     session::WindowServices services{state, transport,      userInterface, clock,
                                      usb,   makeSerialLink, exeFolder,     program};
+    services.helpers = &helpers;
     services.showMainWindow = [&services](QWidget* parent) {
         mainwindow::MainWindow mainWindow(services, parent);
         mainWindow.exec();

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <cstdio>
@@ -48,6 +49,8 @@ QString textOf(QWidget* widget) {
     if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
     if (auto* field = qobject_cast<QLineEdit*>(widget)) return field->text();
     if (auto* list = qobject_cast<QComboBox*>(widget)) return list->currentText();
+    if (auto* text = qobject_cast<QPlainTextEdit*>(widget))
+        return text->toPlainText().replace('\n', "\\n");
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->isCheckable()) return button->isChecked() ? "checked" : "unchecked";
         return button->text();
@@ -150,8 +153,13 @@ bool WindowScript::run(const QStringList& words) {
         if (auto* combo = qobject_cast<QComboBox*>(widget))
             combo->setEditText(argumentText(words, 2));
         if (auto* field = qobject_cast<QLineEdit*>(widget)) field->setText(argumentText(words, 2));
+        if (auto* text = qobject_cast<QPlainTextEdit*>(widget))
+            text->setPlainText(argumentText(words, 2).replace("\\n", "\n"));
     } else if (command == "print") {
         print(name + "=" + textOf(widget));
+    } else if (command == "selection") {
+        auto* text = qobject_cast<QPlainTextEdit*>(widget);
+        print(name + ".selection=" + (text ? text->textCursor().selectedText() : QString()));
     } else if (command == "grab") {
         if (!widget->grab().save(words.value(2))) fail("cannot save " + words.value(2));
     } else if (command == "close") {

@@ -14,8 +14,11 @@
 //   click <name>                  presses a button (queued, so a modal window it opens can be
 //                                 worked by the next commands)
 //   select <name> <row>           chooses a row of a list
-//   settext <name> <text>         sets the text of a list or field
-//   print <name>                  writes "<name>=<text>" to standard output
+//   settext <name> <text>         sets the text of a list, field or text box ("\n" in a text
+//                                 box's text is a line end)
+//   print <name>                  writes "<name>=<text>" to standard output (a text box's line
+//                                 ends as "\n")
+//   selection <name>              writes "<name>.selection=<selected text>" of a text box
 //   answer [button] [ms]          waits for a message box, prints "message=<text>" and presses
 //                                 the button (OK when none is given)
 //   grab <name> <file.png>        saves a picture of the window or control

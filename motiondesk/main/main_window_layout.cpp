@@ -270,51 +270,44 @@ QGroupBox* latchAndSyncFrame() {
     return box;
 }
 
-// The program text with its buttons beside it: run control, compiled code, program files.
+// The program text above a row of its buttons: run control, compiled code, program files.
 QGroupBox* programControlFrame() {
     auto* box = frame("ProgramControlFrame", "Program control");
     auto* text = named(new ui::ProgramTextEdit(std::string(common::kMotiondeskModel)), "OrgProgram");
-    text->setMinimumHeight(160);
+    text->setMinimumHeight(140);
     auto* total = named(new QLabel, "CompiledTotal");
+    total->setMinimumWidth(110);
 
-    const auto buttonGrid = [](std::initializer_list<std::pair<const char*, const char*>> buttons) {
-        auto* grid = new QGridLayout;
-        int index = 0;
-        for (const auto& [name, caption] : buttons) {
-            grid->addWidget(button(name, caption), index / 2, index % 2);
-            ++index;
-        }
-        return grid;
+    const auto group = [](const char* title,
+                          std::initializer_list<std::pair<const char*, const char*>> buttons) {
+        auto* groupBox = new QGroupBox(QString::fromLatin1(title));
+        auto* row = new QHBoxLayout(groupBox);
+        for (const auto& [name, caption] : buttons)
+            row->addWidget(button(name, caption));
+        return groupBox;
     };
-    auto* run = new QGroupBox("Program in the controller");
-    run->setLayout(buttonGrid({{"RunProg", "Run"},
-                               {"StopProg", "Stop"},
-                               {"PauseProg", "Pause"},
-                               {"ContProg", "Cont"}}));
-    auto* code = new QGroupBox("Compiled code");
-    auto* codeLayout = new QVBoxLayout(code);
-    codeLayout->addLayout(buttonGrid({{"CompileAll", "Compile"},
-                                      {"ViewCompiled", "View"},
-                                      {"DownloadSAP", "Download"},
-                                      {"UploadSAP", "Upload"}}));
-    codeLayout->addWidget(button("Command24", "Clear Code Space"));
-    codeLayout->addWidget(total);
-    auto* files = new QGroupBox("Program file");
-    files->setLayout(buttonGrid({{"NewProg", "New"},
-                                 {"OpenProg", "Open"},
-                                 {"SaveProg", "Save"},
-                                 {"Command25", ">"}}));
-    files->findChild<QPushButton*>("Command25")
-        ->setToolTip("Edit the program in the larger program editor");
-
-    auto* side = new QVBoxLayout;
-    side->addWidget(run);
-    side->addWidget(code);
-    side->addWidget(files);
-    side->addStretch();
-    auto* layout = new QHBoxLayout(box);
+    auto* code = group("Compiled code", {{"CompileAll", "Compile"},
+                                         {"ViewCompiled", "View"},
+                                         {"DownloadSAP", "Download"},
+                                         {"UploadSAP", "Upload"},
+                                         {"Command24", "Clear Code Space"}});
+    code->layout()->addWidget(total);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(group("Program in the controller", {{"RunProg", "Run"},
+                                                           {"StopProg", "Stop"},
+                                                           {"PauseProg", "Pause"},
+                                                           {"ContProg", "Cont"}}));
+    buttons->addWidget(code, 1);
+    buttons->addWidget(group("Program file", {{"NewProg", "New"},
+                                              {"OpenProg", "Open"},
+                                              {"SaveProg", "Save"},
+                                              {"Command25", ">"}}));
+    auto* layout = new QVBoxLayout(box);
     layout->addWidget(text, 1);
-    layout->addLayout(side);
+    layout->addLayout(buttons);
+    for (QPushButton* push : box->findChildren<QPushButton*>())
+        if (push->objectName() == "Command25")
+            push->setToolTip("Edit the program in the larger program editor");
     return box;
 }
 
