@@ -6,6 +6,7 @@
 #include "support/sim_process.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,61 @@ TEST(EndToEnd, TcpControllerThatDropsTheLineEndsTheRun) {
     EXPECT_EQ(setting.loader.folder.read("DownloadOut.txt"),
               "DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!\r\n");
 }
+
+// Slots 0 .. count-1 filled, as --state arguments of the simulator.
+QStringList filledSlots(int count) {
+    QStringList arguments;
+    for (int i = 0; i < count; ++i)
+        arguments << "--state" << QString("SA%1=CV%1").arg(i);
+    return arguments;
+}
+
+struct UsbFailure {
+    const char* name;
+    const char* operation;
+    const char* fault;
+    size_t commandsReceived;
+    std::string result; // the failed command; the texts around it are added by the test
+};
+
+void PrintTo(const UsbFailure& failure, std::ostream* out) {
+    *out << failure.name;
+}
+
+class UsbDeviceFailure : public ::testing::TestWithParam<UsbFailure> {
+protected:
+    void SetUp() override { application(); }
+};
+
+// A device the library can no longer reach (its socket went with the line) or that never answers
+// fails the run at the first command that gets no answer, after at most the read time-out.
+TEST_P(UsbDeviceFailure, EndsTheRunAtTheFirstUnansweredCommand) {
+    const UsbFailure& c = GetParam();
+    Setting setting(Endpoint::Usb, "KT-210", filledSlots(50) << "--fault" << c.fault);
+    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
+    setting.writeSetup(c.operation, "KT-210");
+    setting.writeProgram(100);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(setting.run(), 1);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(setting.commands().size(), c.commandsReceived);
+    const bool upload = c.operation == std::string("UPLOAD");
+    EXPECT_EQ(setting.loader.folder.read(upload ? "UploadOut.txt" : "DownloadOut.txt"),
+              std::string(upload ? "UPLOAD FAILED!\r\n" : "DOWNLOAD FAILED!\r\n") +
+                  "No Reply to Command: " + c.result + " (USB transfer failed)\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(ControllerSim, UsbDeviceFailure,
+                         ::testing::Values(UsbFailure{"DownloadToADeviceThatVanishes", "DOWNLOAD",
+                                                      "disconnect:40", 41, "SA40=&84$1040"},
+                                           UsbFailure{"UploadFromADeviceThatVanishes", "UPLOAD",
+                                                      "disconnect:30", 31, "SA30"},
+                                           UsbFailure{"DownloadToASilentDevice", "DOWNLOAD",
+                                                      "no-reply", 1, "SA0=&84$1000"}),
+                         [](const ::testing::TestParamInfo<UsbFailure>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(EndToEnd, PortThatIsNotASerialPortCannotBeOpened) {
     application();
