@@ -275,6 +275,21 @@ INSTANTIATE_TEST_SUITE_P(ControllerSim, UsbDeviceFailure,
                              return std::string(info.param.name);
                          });
 
+// The pause inside SA2's reply is longer than the silence a reply may have: SA2 has timed out,
+// and the rest of its reply must not pass for the replies to SA3, SA4 ...
+TEST(EndToEnd, TcpReplyThatFallsSilentBeforeItsCarriageReturnFailsItsCommand) {
+    application();
+    Setting setting(Endpoint::Tcp, "KT-210",
+                    filledSlots(10) << "--fault"
+                                    << "slow:400@SA2");
+    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
+    setting.writeSetup("UPLOAD", "KT-210");
+    EXPECT_EQ(setting.run(), 1);
+    EXPECT_EQ(setting.commands(), range("SA", 0, 2));
+    EXPECT_EQ(setting.loader.folder.read("UploadOut.txt"),
+              "UPLOAD FAILED!\r\nNo Reply to Command: SA2\r\n");
+}
+
 TEST(EndToEnd, PortThatIsNotASerialPortCannotBeOpened) {
     application();
     InstalledLoader loader;

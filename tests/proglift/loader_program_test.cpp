@@ -86,14 +86,14 @@ TEST_F(LoaderProgram, UploadOverTcpKeepsTheSlotTextOnlyEvenWhenRepliesComeInPiec
     EXPECT_EQ(folder.read("UploadOut.txt"), "CV0\r\nCV1\r\nX\r\nCV3\r\nCV4\r\n");
 }
 
-TEST_F(LoaderProgram, RepliesWithoutTerminatorEndAfterASilence) {
+TEST_F(LoaderProgram, ReplyThatNeverReachesItsCarriageReturnIsATimeOut) {
     peer.terminator = "";
     writeTcpSetup(folder, "DOWNLOAD", peer.port());
-    const auto lines = writeProgram(80);
-    const auto factory = proglift::LinkFactory::real(folder.str(), {.replySilenceMs = 10});
-    EXPECT_EQ(proglift::runLoader(folder.str(), factory), 0);
-    EXPECT_EQ(peer.received, joined(slotWrites(lines), slotClears(80, 84)));
-    EXPECT_EQ(folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
+    writeProgram(80);
+    EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 1);
+    EXPECT_EQ(peer.received, (std::vector<std::string>{"SA0=CV0"}));
+    EXPECT_EQ(folder.read("DownloadOut.txt"),
+              "DOWNLOAD FAILED!\r\nNo Reply to Command: SA0=CV0\r\n");
 }
 
 TEST_F(LoaderProgram, TcpPeerThatClosesOrFallsSilentEndsTheRunWithItsText) {
