@@ -3,6 +3,7 @@
 // simulator's command log for what reached the controller.
 
 #include "installed_loader.h"
+#include "support/ordinary_user.h"
 #include "support/sim_process.h"
 
 #include <QCoreApplication>
@@ -80,12 +81,14 @@ public:
         return lines;
     }
 
-    int run() {
+    QProcessEnvironment environment() const {
         auto environment = QProcessEnvironment::systemEnvironment();
         environment.insert("ZENTORCOM_DIR", sim_.path("usb"));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
-        return loader.run(environment);
+        return environment;
     }
+
+    int run() { return loader.run(environment()); }
 
     // The commands the controller received, without the endpoint and ID columns.
     std::vector<std::string> commands() const {
@@ -288,6 +291,55 @@ TEST(EndToEnd, TcpReplyThatFallsSilentBeforeItsCarriageReturnFailsItsCommand) {
     EXPECT_EQ(setting.commands(), range("SA", 0, 2));
     EXPECT_EQ(setting.loader.folder.read("UploadOut.txt"),
               "UPLOAD FAILED!\r\nNo Reply to Command: SA2\r\n");
+}
+
+// Killed part way, the run leaves no result at all: not the earlier run's, nor the temporary file
+// an earlier run killed while writing left behind.
+TEST(EndToEnd, KilledRunLeavesNoEarlierResultBehind) {
+    application();
+    Setting setting(Endpoint::Pty, "KT-210", {"--fault", "slow:20"});
+    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
+    setting.writeSetup("DOWNLOAD", "KT-210");
+    setting.writeProgram(100);
+    const auto& folder = setting.loader.folder;
+    folder.write("DownloadOut.txt", "DOWNLOAD SUCCESS!\r\n");
+    folder.write("DownloadOut.txt.tmp4242", "DOWNLOAD SUCC");
+    QProcess loader;
+    setting.loader.start(loader, setting.environment());
+    QElapsedTimer clock;
+    clock.start();
+    while (setting.commands().empty() && clock.elapsed() < 10000)
+        loader.waitForFinished(20);
+    ASSERT_EQ(loader.state(), QProcess::Running);
+    loader.kill();
+    loader.waitForFinished();
+    EXPECT_FALSE(folder.exists("DownloadOut.txt"));
+    EXPECT_FALSE(folder.exists("DownloadOut.txt.tmp4242"));
+}
+
+// The folder takes no new file and the old result cannot be removed: the run sends nothing, as it
+// could not report what it did, and its failure replaces the earlier result.
+TEST(EndToEnd, ReadOnlyFolderGetsTheFailureInPlaceOfTheEarlierResult) {
+    application();
+    Setting setting(Endpoint::Tcp, "KT-210");
+    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
+    setting.writeSetup("DOWNLOAD", "KT-210");
+    setting.writeProgram(10);
+    const auto& folder = setting.loader.folder;
+    folder.write("DownloadOut.txt", "DOWNLOAD SUCCESS!\r\n");
+    namespace fs = std::filesystem;
+    fs::permissions(folder.path() / "DownloadOut.txt", fs::perms(0666));
+    fs::permissions(folder.path(), fs::perms(0555));
+    QProcess loader;
+    testing_support::startsAsOrdinaryUser(loader);
+    setting.loader.start(loader, setting.environment());
+    const int exitCode = InstalledLoader::waitFor(loader);
+    fs::permissions(folder.path(), fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_TRUE(setting.commands().empty());
+    EXPECT_EQ(folder.read("DownloadOut.txt"),
+              "DOWNLOAD FAILED!\r\nCould not remove the previous result " +
+                  (folder.path() / "DownloadOut.txt").string() + ": Permission denied\r\n");
 }
 
 TEST(EndToEnd, PortThatIsNotASerialPortCannotBeOpened) {

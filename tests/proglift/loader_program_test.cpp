@@ -161,6 +161,22 @@ TEST_F(LoaderProgram, CancelledUploadIsReportedInsteadOfLeavingTheLastResult) {
     EXPECT_EQ(folder.read("UploadOut.txt"), "UPLOAD FAILED!\r\nUpload cancelled!\r\n");
 }
 
+// Where the result cannot be written (here its temporary file cannot be made, as on a full disk)
+// the earlier run's result does not stay: this run's failure takes its place.
+TEST_F(LoaderProgram, ResultThatCannotBeWrittenIsReplacedByTheFailure) {
+    LoaderBench bench;
+    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
+    const auto lines = bench.writeProgram(10);
+    bench.folder.write("DownloadOut.txt", "DOWNLOAD SUCCESS!\r\n");
+    const auto path = bench.folder.path() / "DownloadOut.txt";
+    std::filesystem::create_directories(path.string() + ".tmp" + std::to_string(::getpid()) + "/x");
+    EXPECT_EQ(proglift::runLoader(bench.folder.str(), bench.factory()), 1);
+    EXPECT_EQ(bench.commands(), joined(slotWrites(lines), slotClears(10, 84)));
+    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+              "DOWNLOAD FAILED!\r\nCould not write the result " + path.string() +
+                  ": Is a directory\r\n");
+}
+
 TEST(JobWindow, NamesCaptionAndTextsFollowTheJob) {
     application();
     proglift::JobWindow download(proglift::JobWindow::Kind::Download);
