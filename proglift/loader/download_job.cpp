@@ -38,7 +38,20 @@ bool DownloadJob::writeSlot(int32_t slot, const std::string& line, int32_t queue
         return true;
     }
     std::string reply;
-    return exchange(command, reply);
+    if (!exchange(command, reply)) return false;
+    ++slotsWritten_;
+    return true;
+}
+
+// Stopped part way, a download leaves the new lines before the failure and the old ones after it
+// (a clear, empty slots before it): the controller holds neither program, and the user must know
+// to download again or clear.
+std::string DownloadJob::describeFailure(const std::string& text) const {
+    if (slotsWritten_ == 0) return text;
+    const std::string slots =
+        slotsWritten_ == 1 ? "slot 0" : "slots 0 to " + std::to_string(slotsWritten_ - 1);
+    return text + "; " + slots + (setup_.ClearOnly ? " emptied" : " written") +
+           "; the controller holds a partial program";
 }
 
 // Everything that can refuse the download is checked before the first command goes out.

@@ -17,6 +17,8 @@ public:
 
 private:
     void step() override;
+    std::string describeFailure(const std::string& text) const override;
+    void replyReceived() override { ++slotsWritten_; }
 
     void loadAndSendProgram();
     void clearRestOfPage();
@@ -33,6 +35,8 @@ private:
     int32_t flash_index = 0;
     int32_t LastPageLine = -1;
     std::vector<std::string> downloadlist;
+    // Slots 0 .. slotsWritten_ - 1 have been written (or emptied) and answered.
+    int32_t slotsWritten_ = 0;
 };
 
 } // namespace proglift

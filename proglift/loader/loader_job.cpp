@@ -55,6 +55,7 @@ bool LoaderJob::linkUsable() {
 
 void LoaderJob::ethernetReply(const std::string& reply) {
     if (finished_) return;
+    replyReceived();
     queue_.HandleEthernetReply(reply, outcome_.uploadedLines);
     // The next command goes out at once rather than on the next tick: one command per reply.
     advance();
@@ -63,7 +64,7 @@ void LoaderJob::ethernetReply(const std::string& reply) {
 void LoaderJob::fail(const std::string& text) {
     if (finished_) return;
     outcome_.success = false;
-    outcome_.LastErrorText = text;
+    outcome_.LastErrorText = describeFailure(text);
     outcome_.uploadedLines.clear();
     finished_ = true;
 }

@@ -47,6 +47,10 @@ public:
 
 protected:
     virtual void step() = 0;
+    // The failure text as the result file gives it; a job adds what it had already done.
+    virtual std::string describeFailure(const std::string& text) const { return text; }
+    // A reply to a queued TCP command has arrived.
+    virtual void replyReceived() {}
     void succeed();
 
     bool overEthernet() const { return setup_.LinkType == transport::LinkEthernet; }

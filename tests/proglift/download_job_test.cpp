@@ -140,8 +140,10 @@ TEST(Download, UsbLineTooLongForOneBlockFailsWithOverflow) {
     bench.folder.write("CompileOut.txt", "VR1\r\n" + std::string(61, 'C') + "\r\n\r\n");
     EXPECT_FALSE(bench.run().success);
     EXPECT_EQ(bench.commands(), (std::vector<std::string>{"SA0=VR1"}));
-    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nCommand string overflow!\r\n");
+    EXPECT_EQ(
+        bench.folder.read("DownloadOut.txt"),
+        "DOWNLOAD FAILED!\r\nCommand string overflow!; slot 0 written; the controller holds a "
+        "partial program\r\n");
 }
 
 TEST(Download, LinkThatCannotBeOpenedIsReportedAndNothingIsSent) {
@@ -230,7 +232,11 @@ TEST(DownloadOverEthernet, ConnectionThatFailsOrIsClosedEndsTheJob) {
         ASSERT_TRUE(job->finished());
         job->writeResult();
         EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
-                  "DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!\r\n");
+                  std::string("DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!") +
+                      (closedPartWay ? "; slots 0 to 19 written; the controller holds a partial "
+                                       "program"
+                                     : "") +
+                      "\r\n");
         EXPECT_EQ(bench.ethernet->sent.size(), closedPartWay ? 20u : 0u);
     }
 }

@@ -208,10 +208,13 @@ TEST(EndToEnd, ControllerThatStopsAnsweringMidDownloadEndsTheRun) {
     EXPECT_EQ(setting.run(), 1);
     EXPECT_EQ(setting.commands(), writes({lines.begin(), lines.begin() + 41}));
     EXPECT_EQ(setting.loader.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nNo Reply to Command: SA40=" + lines[40] + "\r\n");
+              "DOWNLOAD FAILED!\r\nNo Reply to Command: SA40=" + lines[40] +
+                  "; slots 0 to 39 written; the controller holds a partial program\r\n");
 }
 
-TEST(EndToEnd, TcpControllerThatDropsTheLineEndsTheRun) {
+// The slots before the failure hold the new program, those after it the old one: the result says
+// so, since the controller now holds neither.
+TEST(EndToEnd, TcpControllerThatDropsTheLineEndsTheRunAndNamesTheSlotsWritten) {
     application();
     Setting setting(Endpoint::Tcp, "KT-210", {"--fault", "disconnect:30"});
     ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
@@ -220,7 +223,8 @@ TEST(EndToEnd, TcpControllerThatDropsTheLineEndsTheRun) {
     EXPECT_EQ(setting.run(), 1);
     EXPECT_EQ(setting.commands().size(), 31u);
     EXPECT_EQ(setting.loader.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!\r\n");
+              "DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!; slots 0 to 29 written; the "
+              "controller holds a partial program\r\n");
 }
 
 // Slots 0 .. count-1 filled, as --state arguments of the simulator.
@@ -237,6 +241,7 @@ struct UsbFailure {
     const char* fault;
     size_t commandsReceived;
     std::string result; // the failed command; the texts around it are added by the test
+    std::string slotsWritten;
 };
 
 void PrintTo(const UsbFailure& failure, std::ostream* out) {
@@ -262,21 +267,24 @@ TEST_P(UsbDeviceFailure, EndsTheRunAtTheFirstUnansweredCommand) {
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_EQ(setting.commands().size(), c.commandsReceived);
     const bool upload = c.operation == std::string("UPLOAD");
-    EXPECT_EQ(setting.loader.folder.read(upload ? "UploadOut.txt" : "DownloadOut.txt"),
-              std::string(upload ? "UPLOAD FAILED!\r\n" : "DOWNLOAD FAILED!\r\n") +
-                  "No Reply to Command: " + c.result + " (USB transfer failed)\r\n");
+    EXPECT_EQ(
+        setting.loader.folder.read(upload ? "UploadOut.txt" : "DownloadOut.txt"),
+        std::string(upload ? "UPLOAD FAILED!\r\n" : "DOWNLOAD FAILED!\r\n") +
+            "No Reply to Command: " + c.result + " (USB transfer failed)" +
+            (c.slotsWritten.empty()
+                 ? ""
+                 : "; " + c.slotsWritten + " written; the controller holds a partial program") +
+            "\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(ControllerSim, UsbDeviceFailure,
-                         ::testing::Values(UsbFailure{"DownloadToADeviceThatVanishes", "DOWNLOAD",
-                                                      "disconnect:40", 41, "SA40=&84$1040"},
-                                           UsbFailure{"UploadFromADeviceThatVanishes", "UPLOAD",
-                                                      "disconnect:30", 31, "SA30"},
-                                           UsbFailure{"DownloadToASilentDevice", "DOWNLOAD",
-                                                      "no-reply", 1, "SA0=&84$1000"}),
-                         [](const ::testing::TestParamInfo<UsbFailure>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    ControllerSim, UsbDeviceFailure,
+    ::testing::Values(
+        UsbFailure{"DownloadToADeviceThatVanishes", "DOWNLOAD", "disconnect:40", 41,
+                   "SA40=&84$1040", "slots 0 to 39"},
+        UsbFailure{"UploadFromADeviceThatVanishes", "UPLOAD", "disconnect:30", 31, "SA30", ""},
+        UsbFailure{"DownloadToASilentDevice", "DOWNLOAD", "no-reply", 1, "SA0=&84$1000", ""}),
+    [](const ::testing::TestParamInfo<UsbFailure>& info) { return std::string(info.param.name); });
 
 // The pause inside SA2's reply is longer than the silence a reply may have: SA2 has timed out,
 // and the rest of its reply must not pass for the replies to SA3, SA4 ...
