@@ -14,6 +14,11 @@ struct ControllerModel {
     const char* UsbKey; // empty: this model is not reached over USB
 };
 
+// The most program slots any controller model has: every model has 1785 today. A line limit
+// above it names no real controller, and a clear or an upload up to it would run for days. To be
+// read from the shared table of controller models once there is one.
+inline constexpr int32_t LargestSlotCount = 1785;
+
 // nullptr for a text that is none of the thirteen model codes (compared exactly).
 const ControllerModel* findControllerModel(const std::string& modelCode);
 

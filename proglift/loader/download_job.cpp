@@ -78,14 +78,21 @@ bool DownloadJob::prepareDownload() {
     return true;
 }
 
+// Over serial and USB the loops below stop when the tick's slice is used up and go on from
+// flash_index at the next tick.
 void DownloadJob::loadAndSendProgram() {
-    if (!prepareDownload()) return;
-    setProgressMaximum(LastPageLine + 1);
-    flash_index = 0;
-    for (int32_t j = 0; j < totalLine; ++j) {
-        if (!writeSlot(j, downloadlist[j], flash_index + 1)) return;
+    if (!programLoaded_) {
+        if (!prepareDownload()) return;
+        setProgressMaximum(LastPageLine + 1);
+        flash_index = 0;
+        programLoaded_ = true;
+    }
+    while (flash_index < totalLine) {
+        if (!writeSlot(flash_index, downloadlist[flash_index], flash_index + 1)) return;
         ++flash_index;
-        if (!overEthernet()) setProgressValue(flash_index);
+        if (overEthernet()) continue;
+        setProgressValue(flash_index);
+        if (sliceUsedUp()) return;
     }
     if (overEthernet()) queue_.StartEthernetQueue(flash_index + 1);
     downloadStep = 2;
@@ -93,11 +100,14 @@ void DownloadJob::loadAndSendProgram() {
 
 void DownloadJob::clearRestOfPage() {
     if (overEthernet() && pumpQueue()) return;
-    display_.showPhase("Clearing current page...");
-    for (int32_t i = flash_index; i <= LastPageLine; ++i) {
+    if (flash_index == totalLine) display_.showPhase("Clearing current page...");
+    while (flash_index <= LastPageLine) {
+        const int32_t i = flash_index;
         if (!writeSlot(i, "", i - totalLine + 1)) return;
-        if (!overEthernet()) setProgressValue(i);
         ++flash_index;
+        if (overEthernet()) continue;
+        setProgressValue(i);
+        if (sliceUsedUp()) return;
     }
     if (!overEthernet()) {
         succeed();
@@ -122,10 +132,12 @@ void DownloadJob::startClear() {
 }
 
 void DownloadJob::clearAllSlots() {
-    for (int32_t b = 0; b <= LastPageLine; ++b) {
-        if (!writeSlot(b, "", flash_index + 1)) return;
-        if (!overEthernet()) setProgressValue(flash_index + 1);
+    while (flash_index <= LastPageLine) {
+        if (!writeSlot(flash_index, "", flash_index + 1)) return;
         ++flash_index;
+        if (overEthernet()) continue;
+        setProgressValue(flash_index);
+        if (sliceUsedUp()) return;
     }
     if (overEthernet()) queue_.StartEthernetQueue(flash_index + 1);
     ClearStep = 3;

@@ -30,6 +30,7 @@ private:
     bool writeSlot(int32_t slot, const std::string& line, int32_t queueIndex);
 
     int32_t downloadStep = 1;
+    bool programLoaded_ = false;
     int32_t ClearStep = 1;
     int32_t totalLine = 0;
     int32_t flash_index = 0;

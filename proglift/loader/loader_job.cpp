@@ -1,9 +1,14 @@
 #include "proglift/loader/loader_job.h"
 
+#include "proglift/loader/controller_models.h"
 #include "proglift/loader/download_job.h"
 #include "proglift/loader/upload_job.h"
 
 namespace proglift {
+
+// An upload queues LineLimit + 1 reads.
+static_assert(LargestSlotCount < LoaderJob::EthernetQueueCapacity,
+              "the TCP queue holds every command of a job");
 
 LoaderJob::LoaderJob(LoaderSetup setup, std::string folder, JobLinks links, JobDisplay& display)
     : setup_(std::move(setup)), folder_(std::move(folder)), links_(links), display_(display) {
@@ -39,6 +44,7 @@ void LoaderJob::advance() {
     do {
         stepAgain_ = false;
         stepping_ = true;
+        stepStarted_ = std::chrono::steady_clock::now();
         if (linkUsable()) step();
         stepping_ = false;
     } while (stepAgain_ && !finished_);
@@ -80,12 +86,16 @@ bool LoaderJob::checkLineLimit() {
         fail("Invalid line limit \"" + setup_.LineLimitText + "\"!");
         return false;
     }
-    if (overEthernet() && *setup_.LineLimit >= EthernetQueueCapacity) {
-        fail("Line limit " + std::to_string(*setup_.LineLimit) +
-             " is more than the TCP/IP link can queue!");
+    if (*setup_.LineLimit > LargestSlotCount) {
+        fail("Line limit " + std::to_string(*setup_.LineLimit) + " is more than the " +
+             std::to_string(LargestSlotCount) + " slots of any controller!");
         return false;
     }
     return true;
+}
+
+bool LoaderJob::sliceUsedUp() const {
+    return std::chrono::steady_clock::now() - stepStarted_ >= SliceLength;
 }
 
 bool LoaderJob::exchange(const std::string& command, std::string& reply) {

@@ -76,21 +76,27 @@ TEST(Download, FullProgramOnLongPagesIsEmptiedUpToTheLastSlot) {
 
 TEST(Download, SetupThatCannotBeTrustedSendsNothing) {
     struct Case {
+        const char* operation;
         const char* lineLimit;
         const char* model;
         const char* text;
     };
     const Case cases[] = {
-        {"abc", "KT-210", "Invalid line limit \"abc\"!"},
-        {"0", "KT-210", "Invalid line limit \"0\"!"},
-        {"-85", "KT-210", "Invalid line limit \"-85\"!"},
-        {"1785", "KT-999", "Unknown controller model \"KT-999\"!"},
+        {"DOWNLOAD", "abc", "KT-210", "Invalid line limit \"abc\"!"},
+        {"DOWNLOAD", "0", "KT-210", "Invalid line limit \"0\"!"},
+        {"DOWNLOAD", "-85", "KT-210", "Invalid line limit \"-85\"!"},
+        {"DOWNLOAD", "1785", "KT-999", "Unknown controller model \"KT-999\"!"},
+        // Cleared slot by slot, this limit would keep the loader busy for days.
+        {"CLEAR", "2147483647", "KT-210",
+         "Line limit 2147483647 is more than the 1785 slots of any controller!"},
+        {"DOWNLOAD", "1786", "KT-210",
+         "Line limit 1786 is more than the 1785 slots of any controller!"},
     };
     for (const auto& c : cases)
         for (const Link link : {Link::Serial, Link::Ethernet}) {
             SCOPED_TRACE(std::string(c.text) + " over " + linkName(link));
             LoaderBench bench;
-            bench.writeSetup(link, "DOWNLOAD", c.model, c.lineLimit);
+            bench.writeSetup(link, c.operation, c.model, c.lineLimit);
             bench.writeProgram(3);
             EXPECT_FALSE(bench.run().success);
             EXPECT_TRUE(bench.commands().empty());

@@ -4,6 +4,7 @@
 #include "job_harness.h"
 #include "proglift/windows/job_window.h"
 #include "proglift/windows/loader_program.h"
+#include "support/sim_process.h"
 #include "tcp_controller.h"
 
 #include <QApplication>
@@ -176,6 +177,36 @@ TEST_F(LoaderProgram, ResultThatCannotBeWrittenIsReplacedByTheFailure) {
     EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
               "DOWNLOAD FAILED!\r\nCould not write the result " + path.string() +
                   ": Is a directory\r\n");
+}
+
+// Clearing every slot of a slow controller takes minutes. Closing the window ends the clear, as
+// the upload's Cancel ends an upload, and the result says how far it got.
+TEST_F(LoaderProgram, ClosingTheWindowEndsAClear) {
+    std::filesystem::create_directories(folder.path() / "ports");
+    testing_support::SimProcess sim({"--pty", QString::fromStdString(folder.str() + "/ports/COM1"),
+                                     "--fault", "slow:5", "--log", "{dir}/commands.log"});
+    ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
+    folder.write("proglift_setup.txt",
+                 crlfLines({"LIN:1785", "COM:SERIAL", "POR:1", "BAU:9600", "DEV:01", "OPE:CLEAR",
+                            "FIL:CompileOut.txt", "MOD:KT-210"}));
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&sim] {
+        if (testing_support::SimProcess::readLog(sim.path("commands.log")).size() < 5) return;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->objectName() == "DownloadForm" && window->isVisible()) window->close();
+    });
+    closer.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(proglift::runLoader(folder.str(), proglift::LinkFactory::real(folder.str())), 1);
+    EXPECT_LT(clock.elapsed(), 5000);
+    const auto commands = testing_support::SimProcess::readLog(sim.path("commands.log"));
+    ASSERT_GE(commands.size(), 5);
+    EXPECT_LT(commands.size(), 1785);
+    EXPECT_EQ(folder.read("DownloadOut.txt"),
+              "DOWNLOAD FAILED!\r\nDownload cancelled!; slots 0 to " +
+                  std::to_string(commands.size() - 1) +
+                  " emptied; the controller holds a partial program\r\n");
 }
 
 TEST(JobWindow, NamesCaptionAndTextsFollowTheJob) {
