@@ -89,6 +89,7 @@ public:
     }
 
     int run() { return loader.run(environment()); }
+    std::string usbFolder() const { return sim_.path("usb").toStdString(); }
 
     // The commands the controller received, without the endpoint and ID columns.
     std::vector<std::string> commands() const {
@@ -348,6 +349,21 @@ TEST(EndToEnd, ReadOnlyFolderGetsTheFailureInPlaceOfTheEarlierResult) {
     EXPECT_EQ(folder.read("DownloadOut.txt"),
               "DOWNLOAD FAILED!\r\nCould not remove the previous result " +
                   (folder.path() / "DownloadOut.txt").string() + ": Permission denied\r\n");
+}
+
+// Another user could serve the commands of a download through a socket folder others can write
+// to; the library refuses it and the result file says why no device was found.
+TEST(EndToEnd, UnsafeUsbSocketFolderIsNamedInTheResult) {
+    application();
+    Setting setting(Endpoint::Usb, "KT-210", {"--state", "SA0=XX"});
+    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
+    std::filesystem::permissions(setting.usbFolder(), std::filesystem::perms(0777));
+    setting.writeSetup("UPLOAD", "KT-210");
+    EXPECT_EQ(setting.run(), 1);
+    EXPECT_TRUE(setting.commands().empty());
+    EXPECT_EQ(setting.loader.folder.read("UploadOut.txt"),
+              "UPLOAD FAILED!\r\nCould not find USB device! USB socket folder " +
+                  setting.usbFolder() + " is not safe: other users can write to it\r\n");
 }
 
 TEST(EndToEnd, PortThatIsNotASerialPortCannotBeOpened) {
