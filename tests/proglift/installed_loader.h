@@ -30,25 +30,14 @@ public:
         return (folder.path() / "ports" / ("COM" + std::to_string(number))).string();
     }
 
-    // Starts the program in process without waiting for it.
-    void start(QProcess& process,
-               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-        process.setProgram(QString::fromStdString((folder.path() / "proglift").string()));
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start();
-    }
-
     // Runs the program and returns its exit code; -1 when it had to be killed.
     int run(const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
             int deadlineMs = 120000) {
         QProcess process;
-        start(process, environment);
-        return waitFor(process, deadlineMs);
-    }
-
-    // Waits for a started program to end and returns its exit code; -1 when it had to be killed.
-    static int waitFor(QProcess& process, int deadlineMs = 120000) {
+        process.setProgram(QString::fromStdString((folder.path() / "proglift").string()));
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start();
         if (!process.waitForFinished(deadlineMs)) {
             process.kill();
             process.waitForFinished();

@@ -163,49 +163,50 @@ TEST_F(LoaderProgram, CancelledUploadIsReportedInsteadOfLeavingTheLastResult) {
     EXPECT_EQ(folder.read("UploadOut.txt"), "UPLOAD FAILED!\r\nUpload cancelled!\r\n");
 }
 
-// Where the result cannot be written (here its temporary file cannot be made, as on a full disk)
-// the earlier run's result does not stay: this run's failure takes its place.
-TEST_F(LoaderProgram, ResultThatCannotBeWrittenIsReplacedByTheFailure) {
-    LoaderBench bench;
-    bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
-    const auto lines = bench.writeProgram(10);
-    bench.folder.write("DownloadOut.txt", "DOWNLOAD SUCCESS!\r\n");
-    const auto path = bench.folder.path() / "DownloadOut.txt";
-    std::filesystem::create_directories(path.string() + ".tmp" + std::to_string(::getpid()) + "/x");
-    EXPECT_EQ(proglift::runLoader(bench.folder.str(), bench.factory()), 1);
-    EXPECT_EQ(bench.commands(), joined(slotWrites(lines), slotClears(10, 84)));
-    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nCould not write the result " + path.string() +
-                  ": Is a directory\r\n");
+// A result that cannot be written (its temporary file cannot be made, as on a full disk) gives way
+// to the failure, and a temporary file an earlier run left is gone. An earlier result that cannot
+// be removed stops the run before anything is sent, since it could not report what it did.
+TEST_F(LoaderProgram, EarlierResultNeverStandsForThisRun) {
+    for (const bool removable : {true, false}) {
+        LoaderBench bench;
+        bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
+        bench.writeProgram(10);
+        const std::string path = bench.folder.str() + "/DownloadOut.txt";
+        bench.folder.write("DownloadOut.txt.tmp4242", "DOWNLOAD SUCC");
+        if (removable) bench.folder.write("DownloadOut.txt", "DOWNLOAD SUCCESS!\r\n");
+        const std::string blocked = removable ? path + ".tmp" + std::to_string(::getpid()) : path;
+        std::filesystem::create_directories(blocked + "/x");
+        EXPECT_EQ(proglift::runLoader(bench.folder.str(), bench.factory()), 1);
+        EXPECT_FALSE(bench.folder.exists("DownloadOut.txt.tmp4242"));
+        EXPECT_EQ(bench.commands().size(), removable ? 85u : 0u);
+        if (!removable) continue;
+        EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+                  "DOWNLOAD FAILED!\r\nCould not write the result " + path +
+                      ": Is a directory\r\n");
+    }
 }
 
-// Clearing every slot of a slow controller takes minutes. Closing the window ends the clear, as
-// the upload's Cancel ends an upload, and the result says how far it got.
+// Clearing every slot of a slow controller takes minutes; closing the window ends it.
 TEST_F(LoaderProgram, ClosingTheWindowEndsAClear) {
+    using testing_support::SimProcess;
+    SimProcess sim({"--pty", QString::fromStdString(folder.str() + "/ports/COM1"), "--fault",
+                    "slow:5", "--log", "{dir}/commands.log"});
     std::filesystem::create_directories(folder.path() / "ports");
-    testing_support::SimProcess sim({"--pty", QString::fromStdString(folder.str() + "/ports/COM1"),
-                                     "--fault", "slow:5", "--log", "{dir}/commands.log"});
     ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
-    folder.write("proglift_setup.txt",
-                 crlfLines({"LIN:1785", "COM:SERIAL", "POR:1", "BAU:9600", "DEV:01", "OPE:CLEAR",
-                            "FIL:CompileOut.txt", "MOD:KT-210"}));
+    folder.write("proglift_setup.txt", crlfLines({"LIN:1785", "COM:SERIAL", "POR:1", "BAU:9600",
+                                                  "DEV:01", "OPE:CLEAR", "MOD:KT-210"}));
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&sim] {
-        if (testing_support::SimProcess::readLog(sim.path("commands.log")).size() < 5) return;
+        if (SimProcess::readLog(sim.path("commands.log")).size() < 5) return;
         for (QWidget* window : QApplication::topLevelWidgets())
-            if (window->objectName() == "DownloadForm" && window->isVisible()) window->close();
+            if (window->objectName() == "DownloadForm") window->close();
     });
     closer.start(20);
-    QElapsedTimer clock;
-    clock.start();
     EXPECT_EQ(proglift::runLoader(folder.str(), proglift::LinkFactory::real(folder.str())), 1);
-    EXPECT_LT(clock.elapsed(), 5000);
-    const auto commands = testing_support::SimProcess::readLog(sim.path("commands.log"));
-    ASSERT_GE(commands.size(), 5);
-    EXPECT_LT(commands.size(), 1785);
+    const auto sent = SimProcess::readLog(sim.path("commands.log")).size();
+    EXPECT_LT(sent, 100);
     EXPECT_EQ(folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nDownload cancelled!; slots 0 to " +
-                  std::to_string(commands.size() - 1) +
+              "DOWNLOAD FAILED!\r\nDownload cancelled!; slots 0 to " + std::to_string(sent - 1) +
                   " emptied; the controller holds a partial program\r\n");
 }
 

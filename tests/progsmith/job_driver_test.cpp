@@ -162,9 +162,11 @@ TEST_F(JobDriver, WildcardInTheFileNameCompilesAnEmptyProgram) {
     EXPECT_EQ(read("CompileOut.txt"), "Failed Compile!\r\nMissing END!\r\nLine: 0\r\n");
 }
 
+// Not even the earlier run's: it is removed when the run loads.
 TEST_F(JobDriver, CancelEndsTheRunWithoutAResultFile) {
     write("progsmith_setup.txt", kSetup);
     write("Program.prg", "END\r\n");
+    write("CompileOut.txt", "VR1\r\nXX\r\n\r\n");
     CompilerJob job(folder_.string(), messages_);
     job.load();
     job.tick();
@@ -173,37 +175,6 @@ TEST_F(JobDriver, CancelEndsTheRunWithoutAResultFile) {
     job.tick();
     EXPECT_FALSE(job.compileDone());
     EXPECT_FALSE(has("CompileOut.txt"));
-}
-
-// A run that is cancelled or killed from here on leaves no earlier result to be read as its own;
-// the other operation's result, and the input files, stay.
-TEST_F(JobDriver, LoadRemovesTheEarlierResultOfItsOperationBeforeAnyWork) {
-    struct Case {
-        const char* setup;
-        const char* result;
-        const char* other;
-    };
-    const Case cases[] = {
-        {kSetup, "CompileOut.txt", "DecompileOut.prg"},
-        {"MOD:KT-210\r\nOPE:DECOMPILE\r\nFIL:UploadOut.txt\r\n", "DecompileOut.prg",
-         "CompileOut.txt"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.result);
-        write("progsmith_setup.txt", c.setup);
-        write("Program.prg", "END\r\n");
-        write("UploadOut.txt", "XX\r\n");
-        write(c.result, "earlier result\r\n");
-        write(std::string(c.result) + ".tmp777", "earl");
-        write(c.other, "other result\r\n");
-        CompilerJob job(folder_.string(), messages_);
-        job.load();
-        EXPECT_FALSE(job.finished());
-        EXPECT_FALSE(has(c.result));
-        EXPECT_FALSE(has(std::string(c.result) + ".tmp777"));
-        EXPECT_EQ(read(c.other), "other result\r\n");
-        EXPECT_TRUE(has("Program.prg") && has("UploadOut.txt"));
-    }
 }
 
 TEST_F(JobDriver, DecompileRunReadsTheCompiledFileAndWritesDecompileOut) {

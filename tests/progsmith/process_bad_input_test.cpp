@@ -115,22 +115,6 @@ TEST(ProgsmithProcess, FolderWithoutWriteAccessEndsWithoutAPartialFile) {
     EXPECT_FALSE(folder.hasTemporaryFiles());
 }
 
-// The earlier result cannot be removed, nor a new one made: the failure takes its place, so that
-// Motiondesk does not read the earlier program as this compile's.
-TEST(ProgsmithProcess, ReadOnlyFolderGetsTheFailureInPlaceOfTheEarlierResult) {
-    ExeFolder folder("read_only_earlier");
-    folder.write("Program.prg", "END\r\n");
-    folder.writeSetup("KT-210");
-    folder.write("CompileOut.txt", "VR1\r\nXX\r\n\r\n");
-    fs::permissions(folder.exe() / "CompileOut.txt", fs::perms(0666));
-    fs::permissions(folder.exe(), fs::perms(0555));
-    EXPECT_TRUE(folder.run(60000, true));
-    fs::permissions(folder.exe(), fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_EQ(folder.read("CompileOut.txt"),
-              "Failed Compile!\r\nCould not remove the previous result " +
-                  (folder.exe() / "CompileOut.txt").string() + ": Permission denied\r\n");
-}
-
 TEST(ProgsmithProcess, DecompileOfAMissingFileDoesNotWaitForAClick) {
     ExeFolder folder("decompile_missing");
     folder.writeSetup("KT-210", "DECOMPILE", "UploadOut.txt");

@@ -2,8 +2,6 @@
 // Runs the built EXE/progsmith as Motiondesk does: a scratch copy of the EXE folder holding the
 // program, its set-up file and its input, started without arguments, waited for.
 
-#include "support/ordinary_user.h"
-
 #include <QApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -76,12 +74,10 @@ public:
               "MOD:" + model + "\r\nOPE:" + operation + "\r\nFIL:" + file + "\r\n");
     }
 
-    // Starts progsmith and waits; false when it did not end by itself within the limit. As an
-    // ordinary user, a read-only folder is read-only for it even when the test runs as root.
-    bool run(int limitMs = 60000, bool asOrdinaryUser = false) const {
+    // Starts progsmith and waits; false when it did not end by itself within the limit.
+    bool run(int limitMs = 60000) const {
         ensureApplication();
         QProcess process;
-        if (asOrdinaryUser) testing_support::startsAsOrdinaryUser(process);
         auto environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(environment);

@@ -206,24 +206,6 @@ TEST_F(LoaderExchange, EmptyUsbReplyEndsWithStatusOne) {
     EXPECT_EQ(ui.quitRequests, 0);
 }
 
-// A silent or vanished device gives status 0 and an all-zero block; only the loader makes it a
-// failure, Motiondesk keeps its own rule for the empty reply.
-TEST_F(LoaderExchange, FailedUsbTransferIsAFailureForTheLoaderOnly) {
-    state.LinkType = transport::LinkUsb;
-    state.LinkOpen = true;
-    usb.sendRecvResult = 0;
-    usb.replies.push_back(ScriptedUsbLibrary::block("OK"));
-    auto desk = make(TransportPolicy::motiondesk(), state);
-    EXPECT_EQ(desk.SendCommand("SA5=", reply), 1);
-    EXPECT_EQ(reply, "OK");
-
-    auto loader = make(TransportPolicy::proglift(), state);
-    EXPECT_EQ(loader.SendCommand("SA5=", reply), -1);
-    EXPECT_EQ(loader.LastErrorText, "No Reply to Command: SA5= (USB transfer failed)");
-    EXPECT_FALSE(state.LinkOpen);
-    EXPECT_THAT(ui.messages, IsEmpty());
-}
-
 TEST_F(LoaderExchange, EthernetLinkIsNotServedHere) {
     auto loader = make(TransportPolicy::proglift(), state);
     state.LinkType = transport::LinkEthernet;
