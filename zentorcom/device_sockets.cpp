@@ -1,10 +1,14 @@
 #include "zentorcom/device_sockets.h"
 
+#include "zentorcom/socket_folder.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -67,6 +71,18 @@ bool transfer(int fd, uint8_t* data, size_t n, short events, Clock::time_point d
     return true;
 }
 
+struct Refusals {
+    std::mutex mutex;
+    std::string last;
+    std::string reported; // the last refusal written to stderr
+};
+
+// Never destroyed: the library's exit-time release may still check a folder.
+Refusals& refusals() {
+    static Refusals* instance = new Refusals;
+    return *instance;
+}
+
 } // namespace
 
 std::string socketFolder() {
@@ -74,9 +90,28 @@ std::string socketFolder() {
     return "/tmp/zentorcom-" + std::to_string(::getuid());
 }
 
+std::optional<std::string> refusedFolder(const std::string& folder) {
+    auto problem = unsafeSocketFolder(folder);
+    std::lock_guard lock(refusals().mutex);
+    refusals().last = problem.value_or("");
+    if (!problem) refusals().reported.clear();
+    // The program using the library may show nothing of it; a person at a terminal sees this.
+    if (problem && *problem != refusals().reported) {
+        refusals().reported = *problem;
+        std::fprintf(stderr, "libZentorCom: %s\n", problem->c_str());
+    }
+    return problem;
+}
+
+std::string lastError() {
+    std::lock_guard lock(refusals().mutex);
+    return refusals().last;
+}
+
 std::vector<std::string> liveDevices() {
     std::vector<std::string> names;
     const std::string folder = socketFolder();
+    if (refusedFolder(folder)) return {};
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (dirent* entry = ::readdir(dir)) {
             const std::string name = entry->d_name;
@@ -97,6 +132,9 @@ std::vector<std::string> liveDevices() {
 std::optional<Response> call(const std::string& socketPath, const Request& request,
                              int writeTimeoutMs, int readTimeoutMs) {
     auto after = [](int ms) { return Clock::now() + std::chrono::milliseconds(std::max(ms, 0)); };
+    const size_t slash = socketPath.rfind('/');
+    if (slash != std::string::npos && refusedFolder(socketPath.substr(0, slash)))
+        return std::nullopt;
     Socket socket(connectTo(socketPath));
     if (socket.fd() < 0) return std::nullopt;
     auto out = encode(request);

@@ -87,13 +87,20 @@ extern "C" {
 
 int32_t fnZentorComGetNumDevices(int32_t* count) {
     if (!count) return 0;
+    if (zentorcom::refusedFolder(zentorcom::socketFolder())) return 0;
     *count = int32_t(zentorcom::liveDevices().size());
     return 1;
 }
 
-int32_t fnZentorComGetProductString(int32_t deviceIndex, uint8_t* buffer, int32_t) {
+int32_t fnZentorComGetProductString(int32_t deviceIndex, uint8_t* buffer, int32_t option) {
     if (!buffer) return 0;
     std::memset(buffer, 0, ZENTORCOM_PRODUCT_BUFFER_SIZE);
+    if (option == ZENTORCOM_OPTION_LAST_ERROR) {
+        const std::string error = zentorcom::lastError();
+        std::memcpy(buffer, error.data(),
+                    std::min<size_t>(error.size(), ZENTORCOM_PRODUCT_BUFFER_SIZE - 1));
+        return error.empty() ? 0 : 1;
+    }
     auto path = deviceAt(deviceIndex);
     if (!path) return 0;
     zentorcom::Request request;

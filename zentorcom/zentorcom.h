@@ -11,9 +11,16 @@ extern "C" {
 #define ZENTORCOM_BLOCK_SIZE 64
 #define ZENTORCOM_PRODUCT_BUFFER_SIZE 257
 
-// Number of attached devices; they are then addressed by index 0 .. count - 1.
+// Number of attached devices; they are then addressed by index 0 .. count - 1. Status 0 when the
+// socket folder is refused (see ZENTORCOM_OPTION_LAST_ERROR).
 int32_t fnZentorComGetNumDevices(int32_t* count);
-// The device's product text, zero-terminated, into a buffer of 257 bytes. option is 0.
+// fnZentorComGetProductString with this option ignores the device index and gives the text of the
+// library's last failure instead (a socket folder it refused), zero-terminated; status 0 when
+// there is none. A caller can name the reason when no device is found.
+#define ZENTORCOM_OPTION_LAST_ERROR 1
+
+// The device's product text, zero-terminated, into a buffer of 257 bytes. option is 0 (or
+// ZENTORCOM_OPTION_LAST_ERROR).
 int32_t fnZentorComGetProductString(int32_t deviceIndex, uint8_t* buffer, int32_t option);
 // Read and write time-outs in milliseconds for later opens and transfers.
 int32_t fnZentorComSetTimeouts(int32_t readTimeoutMs, int32_t writeTimeoutMs);

@@ -37,6 +37,7 @@ TransportPolicy TransportPolicy::proglift() {
     policy.showMessages = false;
     policy.silenceMs = 301;
     policy.usbEmptyReplyIsFatal = false;
+    policy.usbFailedTransferIsError = true;
     policy.closedLinkIsError = true;
     policy.reportOverflow = true;
     policy.openSetsLinkOpen = true;
@@ -74,6 +75,13 @@ int16_t CommandTransport::sendUsb(const std::string& command, std::string& reply
         usb_ ? usb_->SendRecv(state_.UsbHandle, out.data(), UsbBlockSize, UsbBlockSize, in.data())
              : 0;
     state_.UsbResult = static_cast<int16_t>(result);
+    if (result == 0 && policy_.usbFailedTransferIsError) {
+        // The block holds nothing the device said; taking it as an empty reply would let a
+        // download "succeed" past a device that is silent or gone.
+        state_.LinkOpen = false;
+        fail("No Reply to Command: " + command + " (USB transfer failed)");
+        return -1;
+    }
 
     std::string received = BytesToText(in.data(), in.size());
     reply = policy_.cleanReply ? CleanReply(received) : received;

@@ -38,6 +38,9 @@ struct TransportPolicy {
     bool silentTimeout = false;
     // An empty USB reply closes the device, tells the user and ends the program.
     bool usbEmptyReplyIsFatal = true;
+    // A USB transfer the library reports as failed (status 0: no answer in time, or the device
+    // is gone) is a failed exchange rather than an empty reply.
+    bool usbFailedTransferIsError = false;
     // Sending on a closed serial link is a failure (-1) rather than a quiet 0.
     bool closedLinkIsError = false;
     // A USB command over 64 characters leaves "Command string overflow!" in LastErrorText.
@@ -48,7 +51,8 @@ struct TransportPolicy {
     static TransportPolicy motiondesk();
     static TransportPolicy window();   // a window's own copy: same rules, its own port
     static TransportPolicy terminal(); // raw reply, silent time-out, no fatal USB empty reply
-    static TransportPolicy proglift(); // LastErrorText, 301 ms, no boxes, closed link is an error
+    // LastErrorText, 301 ms, no boxes; a closed link and a failed USB transfer are errors.
+    static TransportPolicy proglift();
 };
 
 class CommandTransport {

@@ -3,11 +3,17 @@
 // controller models: how many lines one page of its program memory holds, and the short key its
 // USB product text carries.
 
+#include "common/controller_models.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace proglift {
+
+// The most program slots any controller model has. A line limit above it names no real
+// controller, and a clear or an upload up to it would run for days.
+inline constexpr int32_t LargestSlotCount = common::largestSlotCount();
 
 // Lines per page of program memory; nullopt for an unknown model.
 std::optional<int32_t> PageSize(const std::string& modelCode);

@@ -38,7 +38,20 @@ bool DownloadJob::writeSlot(int32_t slot, const std::string& line, int32_t queue
         return true;
     }
     std::string reply;
-    return exchange(command, reply);
+    if (!exchange(command, reply)) return false;
+    ++slotsWritten_;
+    return true;
+}
+
+// Stopped part way, a download leaves the new lines before the failure and the old ones after it
+// (a clear, empty slots before it): the controller holds neither program, and the user must know
+// to download again or clear.
+std::string DownloadJob::describeFailure(const std::string& text) const {
+    if (slotsWritten_ == 0) return text;
+    const std::string slots =
+        slotsWritten_ == 1 ? "slot 0" : "slots 0 to " + std::to_string(slotsWritten_ - 1);
+    return text + "; " + slots + (setup_.ClearOnly ? " emptied" : " written") +
+           "; the controller holds a partial program";
 }
 
 // Everything that can refuse the download is checked before the first command goes out.
@@ -65,14 +78,21 @@ bool DownloadJob::prepareDownload() {
     return true;
 }
 
+// Over serial and USB the loops below stop when the tick's slice is used up and go on from
+// flash_index at the next tick.
 void DownloadJob::loadAndSendProgram() {
-    if (!prepareDownload()) return;
-    setProgressMaximum(LastPageLine + 1);
-    flash_index = 0;
-    for (int32_t j = 0; j < totalLine; ++j) {
-        if (!writeSlot(j, downloadlist[j], flash_index + 1)) return;
+    if (!programLoaded_) {
+        if (!prepareDownload()) return;
+        setProgressMaximum(LastPageLine + 1);
+        flash_index = 0;
+        programLoaded_ = true;
+    }
+    while (flash_index < totalLine) {
+        if (!writeSlot(flash_index, downloadlist[flash_index], flash_index + 1)) return;
         ++flash_index;
-        if (!overEthernet()) setProgressValue(flash_index);
+        if (overEthernet()) continue;
+        setProgressValue(flash_index);
+        if (sliceUsedUp()) return;
     }
     if (overEthernet()) queue_.StartEthernetQueue(flash_index + 1);
     downloadStep = 2;
@@ -80,11 +100,14 @@ void DownloadJob::loadAndSendProgram() {
 
 void DownloadJob::clearRestOfPage() {
     if (overEthernet() && pumpQueue()) return;
-    display_.showPhase("Clearing current page...");
-    for (int32_t i = flash_index; i <= LastPageLine; ++i) {
+    if (flash_index == totalLine) display_.showPhase("Clearing current page...");
+    while (flash_index <= LastPageLine) {
+        const int32_t i = flash_index;
         if (!writeSlot(i, "", i - totalLine + 1)) return;
-        if (!overEthernet()) setProgressValue(i);
         ++flash_index;
+        if (overEthernet()) continue;
+        setProgressValue(i);
+        if (sliceUsedUp()) return;
     }
     if (!overEthernet()) {
         succeed();
@@ -109,10 +132,12 @@ void DownloadJob::startClear() {
 }
 
 void DownloadJob::clearAllSlots() {
-    for (int32_t b = 0; b <= LastPageLine; ++b) {
-        if (!writeSlot(b, "", flash_index + 1)) return;
-        if (!overEthernet()) setProgressValue(flash_index + 1);
+    while (flash_index <= LastPageLine) {
+        if (!writeSlot(flash_index, "", flash_index + 1)) return;
         ++flash_index;
+        if (overEthernet()) continue;
+        setProgressValue(flash_index);
+        if (sliceUsedUp()) return;
     }
     if (overEthernet()) queue_.StartEthernetQueue(flash_index + 1);
     ClearStep = 3;

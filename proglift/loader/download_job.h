@@ -17,6 +17,8 @@ public:
 
 private:
     void step() override;
+    std::string describeFailure(const std::string& text) const override;
+    void replyReceived() override { ++slotsWritten_; }
 
     void loadAndSendProgram();
     void clearRestOfPage();
@@ -28,11 +30,14 @@ private:
     bool writeSlot(int32_t slot, const std::string& line, int32_t queueIndex);
 
     int32_t downloadStep = 1;
+    bool programLoaded_ = false;
     int32_t ClearStep = 1;
     int32_t totalLine = 0;
     int32_t flash_index = 0;
     int32_t LastPageLine = -1;
     std::vector<std::string> downloadlist;
+    // Slots 0 .. slotsWritten_ - 1 have been written (or emptied) and answered.
+    int32_t slotsWritten_ = 0;
 };
 
 } // namespace proglift

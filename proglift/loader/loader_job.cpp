@@ -1,9 +1,14 @@
 #include "proglift/loader/loader_job.h"
 
+#include "proglift/loader/controller_models.h"
 #include "proglift/loader/download_job.h"
 #include "proglift/loader/upload_job.h"
 
 namespace proglift {
+
+// An upload queues LineLimit + 1 reads.
+static_assert(LargestSlotCount < LoaderJob::EthernetQueueCapacity,
+              "the TCP queue holds every command of a job");
 
 LoaderJob::LoaderJob(LoaderSetup setup, std::string folder, JobLinks links, JobDisplay& display)
     : setup_(std::move(setup)), folder_(std::move(folder)), links_(links), display_(display) {
@@ -39,6 +44,7 @@ void LoaderJob::advance() {
     do {
         stepAgain_ = false;
         stepping_ = true;
+        stepStarted_ = std::chrono::steady_clock::now();
         if (linkUsable()) step();
         stepping_ = false;
     } while (stepAgain_ && !finished_);
@@ -55,6 +61,7 @@ bool LoaderJob::linkUsable() {
 
 void LoaderJob::ethernetReply(const std::string& reply) {
     if (finished_) return;
+    replyReceived();
     queue_.HandleEthernetReply(reply, outcome_.uploadedLines);
     // The next command goes out at once rather than on the next tick: one command per reply.
     advance();
@@ -63,7 +70,7 @@ void LoaderJob::ethernetReply(const std::string& reply) {
 void LoaderJob::fail(const std::string& text) {
     if (finished_) return;
     outcome_.success = false;
-    outcome_.LastErrorText = text;
+    outcome_.LastErrorText = describeFailure(text);
     outcome_.uploadedLines.clear();
     finished_ = true;
 }
@@ -79,12 +86,16 @@ bool LoaderJob::checkLineLimit() {
         fail("Invalid line limit \"" + setup_.LineLimitText + "\"!");
         return false;
     }
-    if (overEthernet() && *setup_.LineLimit >= EthernetQueueCapacity) {
-        fail("Line limit " + std::to_string(*setup_.LineLimit) +
-             " is more than the TCP/IP link can queue!");
+    if (*setup_.LineLimit > LargestSlotCount) {
+        fail("Line limit " + std::to_string(*setup_.LineLimit) + " is more than the " +
+             std::to_string(LargestSlotCount) + " slots of any controller!");
         return false;
     }
     return true;
+}
+
+bool LoaderJob::sliceUsedUp() const {
+    return std::chrono::steady_clock::now() - stepStarted_ >= SliceLength;
 }
 
 bool LoaderJob::exchange(const std::string& command, std::string& reply) {

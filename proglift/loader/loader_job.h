@@ -10,6 +10,7 @@
 #include "proglift/loader/loader_setup.h"
 #include "proglift/loader/result_files.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -44,14 +45,23 @@ public:
     static constexpr int32_t StartDelayTicks = 10;
     // The TCP queue holds commands at indexes 1 .. 10000.
     static constexpr int32_t EthernetQueueCapacity = 10000;
+    // How long one tick may go on sending over serial or USB before the loop over the slots
+    // hands back to the window (which then repaints and can be closed) and goes on next tick.
+    static constexpr std::chrono::milliseconds SliceLength{50};
 
 protected:
     virtual void step() = 0;
+    // The failure text as the result file gives it; a job adds what it had already done.
+    virtual std::string describeFailure(const std::string& text) const { return text; }
+    // A reply to a queued TCP command has arrived.
+    virtual void replyReceived() {}
     void succeed();
 
     bool overEthernet() const { return setup_.LinkType == transport::LinkEthernet; }
     // False (after failing the job) when LIN named no usable number of slots.
     bool checkLineLimit();
+    // True once the current tick has worked for SliceLength.
+    bool sliceUsedUp() const;
     // One USB or serial exchange; a failure ends the job with the transport's text.
     bool exchange(const std::string& command, std::string& reply);
     // Sends the next queued command when the last reply is in; false when the queue has ended.
@@ -73,6 +83,7 @@ private:
     void advance();
 
     int32_t StartTicks = 0;
+    std::chrono::steady_clock::time_point stepStarted_;
     bool finished_ = false;
     bool stepping_ = false;
     bool stepAgain_ = false;

@@ -46,8 +46,11 @@ std::optional<std::string> LoaderLinks::open(const LoaderSetup& setup) {
 
 std::optional<std::string> LoaderLinks::openUsb(const LoaderSetup& setup) {
     usb_ = factory_.usb ? factory_.usb() : nullptr;
-    if (!usb_ || OpenUsbDevice(*usb_, state_, setup.ModelCode, setup.DeviceName) != 1)
-        return "Could not find USB device!";
+    UsbSearch search;
+    if (!usb_ || OpenUsbDevice(*usb_, state_, setup.ModelCode, setup.DeviceName, &search) != 1) {
+        if (search.libraryError.empty()) return "Could not find USB device!";
+        return "Could not find USB device! " + search.libraryError;
+    }
     state_.LinkOpen = true;
     transport_ = std::make_unique<transport::CommandTransport>(
         state_, transport::TransportPolicy::proglift(), nullptr, usb_.get(), nullptr,

@@ -1,6 +1,7 @@
 #include "proglift/loader/result_files.h"
 
-#include "common/textfile.h"
+#include "common/result_file.h"
+#include "proglift/loader/loader_setup.h"
 
 #include <algorithm>
 
@@ -18,22 +19,30 @@ std::string withoutLineEnds(std::string line) {
 
 } // namespace
 
+std::optional<std::string> removePreviousResult(const std::string& folder,
+                                                int16_t loaderOperation) {
+    const char* name = loaderOperation == Upload ? UploadResultFileName : DownloadResultFileName;
+    return common::removePreviousResult(folder + "/" + name);
+}
+
 bool writeDownloadResult(const std::string& folder, const JobOutcome& outcome) {
     const std::string path = folder + "/" + DownloadResultFileName;
-    if (outcome.success) return common::writeLinesAtomically(path, {DownloadSuccessText});
-    return common::writeLinesAtomically(path, {DownloadFailedText, outcome.LastErrorText});
+    if (outcome.success)
+        return common::writeResult(path, {DownloadSuccessText}, DownloadFailedText);
+    return common::writeResult(path, {DownloadFailedText, outcome.LastErrorText},
+                               DownloadFailedText);
 }
 
 bool writeUploadResult(const std::string& folder, const JobOutcome& outcome) {
     const std::string path = folder + "/" + UploadResultFileName;
-    if (!outcome.success) {
-        return common::writeLinesAtomically(path, {UploadFailedText, outcome.LastErrorText});
-    }
+    if (!outcome.success)
+        return common::writeResult(path, {UploadFailedText, outcome.LastErrorText},
+                                   UploadFailedText);
     std::vector<std::string> lines;
     lines.reserve(outcome.uploadedLines.size());
     for (const auto& line : outcome.uploadedLines)
         lines.push_back(withoutLineEnds(line));
-    return common::writeLinesAtomically(path, lines);
+    return common::writeResult(path, lines, UploadFailedText);
 }
 
 } // namespace proglift

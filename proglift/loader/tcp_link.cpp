@@ -52,9 +52,13 @@ void TcpEthernetLink::send(const std::string& command) {
 
 void TcpEthernetLink::readIncoming() {
     const QByteArray incoming = socket_.readAll();
-    // Anything that is not the reply to the command just sent is dropped.
-    if (!awaitingReply_) return;
     for (const char c : incoming) {
+        if (discardingStaleReply_) {
+            discardingStaleReply_ = c != '\r';
+            continue;
+        }
+        // Anything that is not the reply to the command just sent is dropped.
+        if (!awaitingReply_) continue;
         if (c == '\n') continue;
         if (c == '\r') {
             deliver(pending_.toStdString());
@@ -62,7 +66,7 @@ void TcpEthernetLink::readIncoming() {
         }
         pending_.append(c);
     }
-    if (!pending_.isEmpty()) sinceData_.start();
+    if (awaitingReply_ && !pending_.isEmpty()) sinceData_.start();
 }
 
 void TcpEthernetLink::checkReplyTime() {
@@ -70,12 +74,17 @@ void TcpEthernetLink::checkReplyTime() {
         watchTimer_.stop();
         return;
     }
-    if (!pending_.isEmpty()) {
-        if (sinceData_.elapsed() >= timings_.replySilenceMs) deliver(pending_.toStdString());
-        return;
-    }
-    if (sinceSend_.elapsed() < timings_.replyTimeoutMs) return;
+    const bool partReceived = !pending_.isEmpty();
+    if (partReceived ? sinceData_.elapsed() >= timings_.replySilenceMs
+                     : sinceSend_.elapsed() >= timings_.replyTimeoutMs)
+        timeOut();
+}
+
+void TcpEthernetLink::timeOut() {
     awaitingReply_ = false;
+    // Whatever still comes for this command, up to its CR, is not the next command's reply.
+    discardingStaleReply_ = true;
+    pending_.clear();
     watchTimer_.stop();
     if (onFailure) onFailure("No Reply to Command: " + command_);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The TCP link on a QTcpSocket. A reply ends at a carriage return (line feeds are dropped); a
-// controller that sends no terminator is served too: its reply ends after a short silence.
-// Nothing arriving at all within the reply time-out is a failure, as on the serial line.
+// The TCP link on a QTcpSocket. A reply ends at its carriage return (line feeds are dropped).
+// Nothing arriving within the reply time-out, or a reply falling silent before its carriage
+// return, is a time-out of that command, as on the serial line: silence never ends a reply, since
+// the rest of it would then pass for the next command's reply and shift every later one.
 
 #include "proglift/loader/ethernet_link.h"
 
@@ -18,7 +19,7 @@ namespace proglift {
 struct TcpTimings {
     int connectWaitMs = 5000;  // how long a connection may take to be made
     int replyTimeoutMs = 3000; // silence after a command before it counts as unanswered
-    int replySilenceMs = 300;  // silence after part of a reply that ends it without terminator
+    int replySilenceMs = 300;  // silence inside a reply (part of it in, no CR yet): a time-out
 };
 
 class TcpEthernetLink final : public QObject, public EthernetLink {
@@ -37,6 +38,7 @@ private:
     void readIncoming();
     void checkReplyTime();
     void deliver(const std::string& reply);
+    void timeOut();
 
     TcpTimings timings_;
     QTcpSocket socket_;
@@ -48,6 +50,9 @@ private:
     QElapsedTimer sinceData_;
     QByteArray pending_;
     bool awaitingReply_ = false;
+    // After a time-out, what arrives up to the next CR is the late reply of the command that
+    // timed out and belongs to no later command.
+    bool discardingStaleReply_ = false;
     std::string command_;
 };
 

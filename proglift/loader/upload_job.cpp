@@ -12,26 +12,33 @@ bool UploadJob::writeResult() const {
 
 void UploadJob::step() {
     if (UploadStep == 1) {
-        if (!checkLineLimit()) return;
-        setProgressMaximum(*setup_.LineLimit);
-        if (overEthernet())
-            queueSlotReads();
-        else
-            readSlots();
+        if (!readingStarted_) {
+            if (!checkLineLimit()) return;
+            setProgressMaximum(*setup_.LineLimit);
+            if (overEthernet()) {
+                queueSlotReads();
+                return;
+            }
+            readingStarted_ = true;
+        }
+        readSlots();
         return;
     }
     if (!pumpQueue()) finish();
 }
 
-// The limit itself is read too: a controller whose slots are all filled answers it empty.
+// The limit itself is read too: a controller whose slots are all filled answers it empty. The
+// loop stops when the tick's slice is used up and goes on from the next slot at the next tick.
 void UploadJob::readSlots() {
-    for (int32_t i = 0; i <= *setup_.LineLimit; ++i) {
+    while (linesComcounted <= *setup_.LineLimit) {
+        const int32_t i = linesComcounted;
         std::string reply;
         if (!exchange("SA" + std::to_string(i), reply)) return;
         ++linesComcounted;
         setProgressValue(i / 2);
         if (reply.empty()) break;
         outcome_.uploadedLines.push_back(reply);
+        if (sliceUsedUp()) return;
     }
     finish();
 }

@@ -20,6 +20,7 @@ private:
     void finish();
 
     int32_t UploadStep = 1;
+    bool readingStarted_ = false;
     int32_t linesComcounted = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "motiondesk/transport/command_transport.h"
 #include "proglift/loader/controller_models.h"
+#include "zentorcom/zentorcom.h"
 
 #include <algorithm>
 #include <array>
@@ -36,6 +37,13 @@ std::vector<UsbMatch> matchingDevices(transport::UsbLibrary& usb, int32_t count,
     return matches;
 }
 
+// The library's own text for its last failure (a socket folder it refused), empty when it has none.
+std::string libraryError(transport::UsbLibrary& usb) {
+    std::array<uint8_t, 257> buffer{};
+    if (usb.GetProductString(0, buffer.data(), ZENTORCOM_OPTION_LAST_ERROR) != 1) return {};
+    return transport::BytesToText(buffer.data(), buffer.size());
+}
+
 } // namespace
 
 int16_t OpenUsbDevice(transport::UsbLibrary& usb, transport::ConnectionState& state,
@@ -46,7 +54,10 @@ int16_t OpenUsbDevice(transport::UsbLibrary& usb, transport::ConnectionState& st
     state.UsbResult = static_cast<int16_t>(usb.GetNumDevices(count));
     const std::string key = UsbModelKey(modelCode);
     if (key.empty()) return -1;
-    if (state.UsbResult != 1) return -1;
+    if (state.UsbResult != 1) {
+        if (search) search->libraryError = libraryError(usb);
+        return -1;
+    }
 
     const auto matches = matchingDevices(usb, count, key + deviceName);
     if (search) {

@@ -13,6 +13,8 @@ namespace proglift {
 
 struct UsbSearch {
     std::vector<std::string> MainDeviceList; // "<product text> , Index=<n>" per match
+    // Why the library could not list its devices, when it says (empty otherwise).
+    std::string libraryError;
 };
 
 // 1 when the device was opened (UsbHandle and UsbResult set in state), -1 otherwise.

@@ -22,11 +22,15 @@ int runLoader(const std::string& folder, LinkFactory factory) {
     JobWindow window(setup.LoaderOperation == Upload ? JobWindow::Kind::Upload
                                                      : JobWindow::Kind::Download);
     LoaderLinks links(std::move(factory));
-    const auto linkFailure = links.open(setup);
+    // Before any work: a run that is killed, or cannot write its own result, must not leave the
+    // previous one to be read as this run's. A result that cannot be removed stops the run before
+    // anything is sent, as this run could not report what it did.
+    auto failure = removePreviousResult(folder, setup.LoaderOperation);
+    if (!failure) failure = links.open(setup);
     auto job = makeLoaderJob(setup, folder, links.jobLinks(), window);
     job->start();
-    if (linkFailure) {
-        job->fail(*linkFailure);
+    if (failure) {
+        job->fail(*failure);
     } else {
         window.show();
         // A window closed before the job's end leaves no earlier result standing for this run.

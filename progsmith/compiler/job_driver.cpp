@@ -1,5 +1,6 @@
 #include "progsmith/compiler/job_driver.h"
 
+#include "common/result_file.h"
 #include "common/textfile.h"
 #include "progsmith/compiler/assembler.h"
 #include "progsmith/compiler/clean.h"
@@ -12,6 +13,7 @@ namespace progsmith {
 namespace {
 
 constexpr const char* kCompileFailed = "Failed Compile!";
+constexpr const char* kDecompileFailed = "FAILED DECOMPILE";
 
 bool hasWildcard(const std::string& path) {
     return path.find('*') != std::string::npos;
@@ -50,8 +52,18 @@ void CompilerJob::load() {
     model_ = findModel(setupModel_);
     resetRun();
     // Without an operation the run could never end; it ends here with a failure file instead.
-    if (setupOperation_ != CompileOperation && setupOperation_ != DecompileOperation)
+    if (setupOperation_ != CompileOperation && setupOperation_ != DecompileOperation) {
         finishWithFailure("No operation in configuration file");
+        return;
+    }
+    // Before any work: a run that is cancelled, killed or unable to write must not leave the
+    // previous result to be read as this run's.
+    if (auto error = common::removePreviousResult(resultPath())) finishWithFailure(*error);
+}
+
+std::string CompilerJob::resultPath() const {
+    return pathOf(setupOperation_ == DecompileOperation ? kDecompileResultName
+                                                        : kCompileResultName);
 }
 
 void CompilerJob::resetRun() {
@@ -86,9 +98,10 @@ bool CompilerJob::ReadSetupFile() {
     return true;
 }
 
+// A failure of the run itself, not of a line of the program: the failure word and the reason.
 void CompilerJob::finishWithFailure(const std::string& reason) {
-    resultWritten_ =
-        common::writeLinesAtomically(pathOf(kCompileResultName), {kCompileFailed, reason});
+    const char* failed = setupOperation_ == DecompileOperation ? kDecompileFailed : kCompileFailed;
+    resultWritten_ = common::writeResult(resultPath(), {failed, reason}, failed);
     runStep_ = 0;
     finished_ = true;
 }
@@ -253,21 +266,22 @@ void CompilerJob::FinishRun() {
 bool CompilerJob::WriteCompileResult() {
     const std::string path = pathOf(kCompileResultName);
     if (!compileDone_) {
-        return common::writeLinesAtomically(
-            path, {kCompileFailed, compileMsg_, "Line: " + std::to_string(compileLineNumber_)});
+        return common::writeResult(
+            path, {kCompileFailed, compileMsg_, "Line: " + std::to_string(compileLineNumber_)},
+            kCompileFailed);
     }
     if (hasWildcard(path)) return false;
     std::vector<std::string> lines = compileList_;
     // Readers count the compiled lines as the file's lines minus this final empty one.
     lines.emplace_back();
-    return common::writeLinesAtomically(path, lines);
+    return common::writeResult(path, lines, kCompileFailed);
 }
 
 bool CompilerJob::WriteDecompileResult() {
     const std::string path = pathOf(kDecompileResultName);
-    if (!decompileDone_) return common::writeLinesAtomically(path, {"FAILED DECOMPILE"});
+    if (!decompileDone_) return common::writeResult(path, {kDecompileFailed}, kDecompileFailed);
     if (hasWildcard(path)) return false;
-    return common::writeLinesAtomically(path, linesEndedByCr(decompiledProgram_));
+    return common::writeResult(path, linesEndedByCr(decompiledProgram_), kDecompileFailed);
 }
 
 } // namespace progsmith

@@ -24,8 +24,9 @@ class CompilerJob {
 public:
     CompilerJob(std::string programFolder, UserMessages& messages);
 
-    // Window load: reads the set-up file, selects the model and resets the run. A set-up file
-    // that is missing or names no operation finishes the run at once with a failure file.
+    // Window load: reads the set-up file, selects the model, removes the previous result of the
+    // operation and resets the run. A set-up file that is missing or names no operation, or a
+    // previous result that cannot be removed, finishes the run at once with a failure file.
     void load();
     // One step of the run; does nothing once it has finished.
     void tick();
@@ -33,7 +34,8 @@ public:
     void cancel();
 
     bool finished() const { return finished_; }
-    // False when the result file could not be written (a folder without write access).
+    // False when the result could not be written (a folder without write access, a full disk);
+    // its failure is then in its place where that was still possible.
     bool resultWritten() const { return resultWritten_; }
 
     // What the window shows.
@@ -75,6 +77,8 @@ public:
 
 private:
     std::string pathOf(const std::string& name) const;
+    // CompileOut.txt, or DecompileOut.prg for a DECOMPILE.
+    std::string resultPath() const;
     void resetRun();
     void finishWithFailure(const std::string& reason);
     void compileStep();

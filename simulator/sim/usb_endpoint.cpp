@@ -1,13 +1,17 @@
 #include "simulator/sim/usb_endpoint.h"
 
+#include "zentorcom/socket_folder.h"
 #include "zentorcom/socket_protocol.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace simulator {
 namespace {
@@ -18,6 +22,21 @@ bool someoneListens(const QString& path) {
     const bool up = probe.waitForConnected(500);
     probe.abort();
     return up;
+}
+
+// The folder is made for this user alone. One that is already there must be this user's and closed
+// to others, or another user could serve commands under the devices' names.
+bool makeSocketFolder(const std::string& folder, std::string& error) {
+    QDir().mkpath(QFileInfo(QString::fromStdString(folder)).absolutePath());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = "cannot create " + folder;
+        return false;
+    }
+    if (auto problem = zentorcom::unsafeSocketFolder(folder)) {
+        error = *problem;
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -32,10 +51,7 @@ UsbEndpoint::~UsbEndpoint() {
 }
 
 bool UsbEndpoint::start(const std::string& folder) {
-    if (!QDir().mkpath(QString::fromStdString(folder))) {
-        error_ = "cannot create " + folder;
-        return false;
-    }
+    if (!makeSocketFolder(folder, error_)) return false;
     const QString path = QDir(QString::fromStdString(folder))
                              .filePath(QString::fromStdString(device_.productText()) + ".sock");
     if (QFile::exists(path)) {

@@ -20,7 +20,8 @@ public:
     ~UsbEndpoint() override;
 
     // Listens on <folder>/<product text>.sock; a socket file left behind by a simulator that is
-    // gone is replaced, one that still answers is an error.
+    // gone is replaced, one that still answers is an error. The folder is made with access for
+    // this user only; an existing one that is not safe (zentorcom/socket_folder.h) is an error.
     bool start(const std::string& folder);
     std::string socketPath() const { return path_; }
     const std::string& errorText() const { return error_; }

@@ -76,21 +76,27 @@ TEST(Download, FullProgramOnLongPagesIsEmptiedUpToTheLastSlot) {
 
 TEST(Download, SetupThatCannotBeTrustedSendsNothing) {
     struct Case {
+        const char* operation;
         const char* lineLimit;
         const char* model;
         const char* text;
     };
     const Case cases[] = {
-        {"abc", "KT-210", "Invalid line limit \"abc\"!"},
-        {"0", "KT-210", "Invalid line limit \"0\"!"},
-        {"-85", "KT-210", "Invalid line limit \"-85\"!"},
-        {"1785", "KT-999", "Unknown controller model \"KT-999\"!"},
+        {"DOWNLOAD", "abc", "KT-210", "Invalid line limit \"abc\"!"},
+        {"DOWNLOAD", "0", "KT-210", "Invalid line limit \"0\"!"},
+        {"DOWNLOAD", "-85", "KT-210", "Invalid line limit \"-85\"!"},
+        {"DOWNLOAD", "1785", "KT-999", "Unknown controller model \"KT-999\"!"},
+        // Cleared slot by slot, this limit would keep the loader busy for days.
+        {"CLEAR", "2147483647", "KT-210",
+         "Line limit 2147483647 is more than the 1785 slots of any controller!"},
+        {"DOWNLOAD", "1786", "KT-210",
+         "Line limit 1786 is more than the 1785 slots of any controller!"},
     };
     for (const auto& c : cases)
         for (const Link link : {Link::Serial, Link::Ethernet}) {
             SCOPED_TRACE(std::string(c.text) + " over " + linkName(link));
             LoaderBench bench;
-            bench.writeSetup(link, "DOWNLOAD", c.model, c.lineLimit);
+            bench.writeSetup(link, c.operation, c.model, c.lineLimit);
             bench.writeProgram(3);
             EXPECT_FALSE(bench.run().success);
             EXPECT_TRUE(bench.commands().empty());
@@ -140,8 +146,10 @@ TEST(Download, UsbLineTooLongForOneBlockFailsWithOverflow) {
     bench.folder.write("CompileOut.txt", "VR1\r\n" + std::string(61, 'C') + "\r\n\r\n");
     EXPECT_FALSE(bench.run().success);
     EXPECT_EQ(bench.commands(), (std::vector<std::string>{"SA0=VR1"}));
-    EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nCommand string overflow!\r\n");
+    EXPECT_EQ(
+        bench.folder.read("DownloadOut.txt"),
+        "DOWNLOAD FAILED!\r\nCommand string overflow!; slot 0 written; the controller holds a "
+        "partial program\r\n");
 }
 
 TEST(Download, LinkThatCannotBeOpenedIsReportedAndNothingIsSent) {
@@ -230,7 +238,11 @@ TEST(DownloadOverEthernet, ConnectionThatFailsOrIsClosedEndsTheJob) {
         ASSERT_TRUE(job->finished());
         job->writeResult();
         EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
-                  "DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!\r\n");
+                  std::string("DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!") +
+                      (closedPartWay ? "; slots 0 to 19 written; the controller holds a partial "
+                                       "program"
+                                     : "") +
+                      "\r\n");
         EXPECT_EQ(bench.ethernet->sent.size(), closedPartWay ? 20u : 0u);
     }
 }

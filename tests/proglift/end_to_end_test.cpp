@@ -6,6 +6,7 @@
 #include "support/sim_process.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,7 @@ public:
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         return loader.run(environment);
     }
+    std::string usbFolder() const { return sim_.path("usb").toStdString(); }
 
     // The commands the controller received, without the endpoint and ID columns.
     std::vector<std::string> commands() const {
@@ -204,10 +206,11 @@ TEST(EndToEnd, ControllerThatStopsAnsweringMidDownloadEndsTheRun) {
     EXPECT_EQ(setting.run(), 1);
     EXPECT_EQ(setting.commands(), writes({lines.begin(), lines.begin() + 41}));
     EXPECT_EQ(setting.loader.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nNo Reply to Command: SA40=" + lines[40] + "\r\n");
+              "DOWNLOAD FAILED!\r\nNo Reply to Command: SA40=" + lines[40] +
+                  "; slots 0 to 39 written; the controller holds a partial program\r\n");
 }
 
-TEST(EndToEnd, TcpControllerThatDropsTheLineEndsTheRun) {
+TEST(EndToEnd, TcpControllerThatDropsTheLineEndsTheRunAndNamesTheSlotsWritten) {
     application();
     Setting setting(Endpoint::Tcp, "KT-210", {"--fault", "disconnect:30"});
     ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
@@ -216,7 +219,70 @@ TEST(EndToEnd, TcpControllerThatDropsTheLineEndsTheRun) {
     EXPECT_EQ(setting.run(), 1);
     EXPECT_EQ(setting.commands().size(), 31u);
     EXPECT_EQ(setting.loader.folder.read("DownloadOut.txt"),
-              "DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!\r\n");
+              "DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!; slots 0 to 29 written; the "
+              "controller holds a partial program\r\n");
+}
+
+QStringList filledSlots(int count) {
+    QStringList arguments;
+    for (int i = 0; i < count; ++i)
+        arguments << "--state" << QString("SA%1=CV%1").arg(i);
+    return arguments;
+}
+
+// A device whose socket went with the line, or that never answers, ends the run at the first
+// command left unanswered, within the read time-out (1 s).
+TEST(EndToEnd, UsbDeviceThatVanishesOrStaysSilentFailsTheRun) {
+    application();
+    const std::string note = "; slots 0 to 39 written; the controller holds a partial program";
+    const std::tuple<const char*, const char*, size_t, std::string> cases[] = {
+        {"DOWNLOAD", "disconnect:40", 41, "DOWNLOAD FAILED!\r\nNo Reply to Command: SA40=&84$1040"},
+        {"UPLOAD", "disconnect:30", 31, "UPLOAD FAILED!\r\nNo Reply to Command: SA30"},
+        {"DOWNLOAD", "no-reply", 1, "DOWNLOAD FAILED!\r\nNo Reply to Command: SA0=&84$1000"},
+    };
+    for (const auto& [operation, fault, received, result] : cases) {
+        SCOPED_TRACE(fault);
+        Setting setting(Endpoint::Usb, "KT-210", filledSlots(50) << "--fault" << fault);
+        ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
+        setting.writeSetup(operation, "KT-210");
+        setting.writeProgram(100);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(setting.run(), 1);
+        EXPECT_LT(clock.elapsed(), 3000);
+        EXPECT_EQ(setting.commands().size(), received);
+        const bool upload = operation == std::string("UPLOAD");
+        EXPECT_EQ(setting.loader.folder.read(upload ? "UploadOut.txt" : "DownloadOut.txt"),
+                  result + " (USB transfer failed)" + (received == 41 ? note : "") + "\r\n");
+    }
+}
+
+// SA2's reply pauses longer than a reply may: SA2 has timed out, and the rest of its reply must
+// not pass for the replies to SA3, SA4 ...
+TEST(EndToEnd, TcpReplyThatFallsSilentBeforeItsCarriageReturnFailsItsCommand) {
+    application();
+    Setting setting(Endpoint::Tcp, "KT-210",
+                    filledSlots(10) << "--fault"
+                                    << "slow:400@SA2");
+    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
+    setting.writeSetup("UPLOAD", "KT-210");
+    EXPECT_EQ(setting.run(), 1);
+    EXPECT_EQ(setting.commands(), range("SA", 0, 2));
+    EXPECT_EQ(setting.loader.folder.read("UploadOut.txt"),
+              "UPLOAD FAILED!\r\nNo Reply to Command: SA2\r\n");
+}
+
+TEST(EndToEnd, UnsafeUsbSocketFolderIsNamedInTheResult) {
+    application();
+    Setting setting(Endpoint::Usb, "KT-210", {"--state", "SA0=XX"});
+    ASSERT_TRUE(setting.start()) << setting.errorText().toStdString();
+    std::filesystem::permissions(setting.usbFolder(), std::filesystem::perms(0777));
+    setting.writeSetup("UPLOAD", "KT-210");
+    EXPECT_EQ(setting.run(), 1);
+    EXPECT_TRUE(setting.commands().empty());
+    EXPECT_EQ(setting.loader.folder.read("UploadOut.txt"),
+              "UPLOAD FAILED!\r\nCould not find USB device! USB socket folder " +
+                  setting.usbFolder() + " is not safe: other users can write to it\r\n");
 }
 
 TEST(EndToEnd, PortThatIsNotASerialPortCannotBeOpened) {

@@ -4,6 +4,7 @@
 #include "job_harness.h"
 #include "proglift/windows/job_window.h"
 #include "proglift/windows/loader_program.h"
+#include "support/sim_process.h"
 #include "tcp_controller.h"
 
 #include <QApplication>
@@ -86,14 +87,14 @@ TEST_F(LoaderProgram, UploadOverTcpKeepsTheSlotTextOnlyEvenWhenRepliesComeInPiec
     EXPECT_EQ(folder.read("UploadOut.txt"), "CV0\r\nCV1\r\nX\r\nCV3\r\nCV4\r\n");
 }
 
-TEST_F(LoaderProgram, RepliesWithoutTerminatorEndAfterASilence) {
+TEST_F(LoaderProgram, ReplyThatNeverReachesItsCarriageReturnIsATimeOut) {
     peer.terminator = "";
     writeTcpSetup(folder, "DOWNLOAD", peer.port());
-    const auto lines = writeProgram(80);
-    const auto factory = proglift::LinkFactory::real(folder.str(), {.replySilenceMs = 10});
-    EXPECT_EQ(proglift::runLoader(folder.str(), factory), 0);
-    EXPECT_EQ(peer.received, joined(slotWrites(lines), slotClears(80, 84)));
-    EXPECT_EQ(folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
+    writeProgram(80);
+    EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 1);
+    EXPECT_EQ(peer.received, (std::vector<std::string>{"SA0=CV0"}));
+    EXPECT_EQ(folder.read("DownloadOut.txt"),
+              "DOWNLOAD FAILED!\r\nNo Reply to Command: SA0=CV0\r\n");
 }
 
 TEST_F(LoaderProgram, TcpPeerThatClosesOrFallsSilentEndsTheRunWithItsText) {
@@ -119,7 +120,8 @@ TEST_F(LoaderProgram, TcpPeerThatClosesOrFallsSilentEndsTheRunWithItsText) {
         EXPECT_LT(clock.elapsed(), 5000);
         EXPECT_EQ(failing.received.size(), 21u);
         EXPECT_EQ(folder.read("DownloadOut.txt"),
-                  std::string("DOWNLOAD FAILED!\r\n") + c.text + "\r\n");
+                  std::string("DOWNLOAD FAILED!\r\n") + c.text +
+                      "; slots 0 to 19 written; the controller holds a partial program\r\n");
     }
 }
 
@@ -159,6 +161,53 @@ TEST_F(LoaderProgram, CancelledUploadIsReportedInsteadOfLeavingTheLastResult) {
     const auto factory = proglift::LinkFactory::real(folder.str(), {.replyTimeoutMs = 10000});
     EXPECT_EQ(proglift::runLoader(folder.str(), factory), 1);
     EXPECT_EQ(folder.read("UploadOut.txt"), "UPLOAD FAILED!\r\nUpload cancelled!\r\n");
+}
+
+// A result that cannot be written (its temporary file cannot be made, as on a full disk) gives way
+// to the failure, and a temporary file an earlier run left is gone. An earlier result that cannot
+// be removed stops the run before anything is sent, since it could not report what it did.
+TEST_F(LoaderProgram, EarlierResultNeverStandsForThisRun) {
+    for (const bool removable : {true, false}) {
+        LoaderBench bench;
+        bench.writeSetup(Link::Serial, "DOWNLOAD", "KT-210");
+        bench.writeProgram(10);
+        const std::string path = bench.folder.str() + "/DownloadOut.txt";
+        bench.folder.write("DownloadOut.txt.tmp4242", "DOWNLOAD SUCC");
+        if (removable) bench.folder.write("DownloadOut.txt", "DOWNLOAD SUCCESS!\r\n");
+        const std::string blocked = removable ? path + ".tmp" + std::to_string(::getpid()) : path;
+        std::filesystem::create_directories(blocked + "/x");
+        EXPECT_EQ(proglift::runLoader(bench.folder.str(), bench.factory()), 1);
+        EXPECT_FALSE(bench.folder.exists("DownloadOut.txt.tmp4242"));
+        EXPECT_EQ(bench.commands().size(), removable ? 85u : 0u);
+        if (!removable) continue;
+        EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
+                  "DOWNLOAD FAILED!\r\nCould not write the result " + path +
+                      ": Is a directory\r\n");
+    }
+}
+
+// Clearing every slot of a slow controller takes minutes; closing the window ends it.
+TEST_F(LoaderProgram, ClosingTheWindowEndsAClear) {
+    using testing_support::SimProcess;
+    SimProcess sim({"--pty", QString::fromStdString(folder.str() + "/ports/COM1"), "--fault",
+                    "slow:5", "--log", "{dir}/commands.log"});
+    std::filesystem::create_directories(folder.path() / "ports");
+    ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
+    folder.write("proglift_setup.txt", crlfLines({"LIN:1785", "COM:SERIAL", "POR:1", "BAU:9600",
+                                                  "DEV:01", "OPE:CLEAR", "MOD:KT-210"}));
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&sim] {
+        if (SimProcess::readLog(sim.path("commands.log")).size() < 5) return;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->objectName() == "DownloadForm") window->close();
+    });
+    closer.start(20);
+    EXPECT_EQ(proglift::runLoader(folder.str(), proglift::LinkFactory::real(folder.str())), 1);
+    const auto sent = SimProcess::readLog(sim.path("commands.log")).size();
+    EXPECT_LT(sent, 100);
+    EXPECT_EQ(folder.read("DownloadOut.txt"),
+              "DOWNLOAD FAILED!\r\nDownload cancelled!; slots 0 to " + std::to_string(sent - 1) +
+                  " emptied; the controller holds a partial program\r\n");
 }
 
 TEST(JobWindow, NamesCaptionAndTextsFollowTheJob) {

@@ -83,7 +83,8 @@ TEST(Upload, LinkProblemsFailTheUploadWithTheirText) {
     };
     const Case cases[] = {
         {Link::Serial, "x", "", "Invalid line limit \"x\"!"},
-        {Link::Ethernet, "10000", "", "Line limit 10000 is more than the TCP/IP link can queue!"},
+        {Link::Ethernet, "10000", "",
+         "Line limit 10000 is more than the 1785 slots of any controller!"},
         {Link::Serial, "1785", "COM:RS485", "Communication Error!"},
     };
     for (const auto& c : cases) {

@@ -162,9 +162,11 @@ TEST_F(JobDriver, WildcardInTheFileNameCompilesAnEmptyProgram) {
     EXPECT_EQ(read("CompileOut.txt"), "Failed Compile!\r\nMissing END!\r\nLine: 0\r\n");
 }
 
+// Not even the earlier run's: it is removed when the run loads.
 TEST_F(JobDriver, CancelEndsTheRunWithoutAResultFile) {
     write("progsmith_setup.txt", kSetup);
     write("Program.prg", "END\r\n");
+    write("CompileOut.txt", "VR1\r\nXX\r\n\r\n");
     CompilerJob job(folder_.string(), messages_);
     job.load();
     job.tick();

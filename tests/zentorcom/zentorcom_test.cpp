@@ -9,8 +9,11 @@
 #include <array>
 #include <cstring>
 #include <dlfcn.h>
+#include <filesystem>
 #include <set>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -215,6 +218,45 @@ TEST_F(UsbStandIn, VanishedDeviceGivesAllZeroBlockAtOnce) {
     int32_t count = -1;
     ZENTORCOM(fnZentorComGetNumDevices)(&count);
     EXPECT_EQ(count, 0) << "its socket is gone";
+}
+
+// Whoever made the socket folder, or can write into it, could pose as a device. Such a folder is
+// refused by the library, which says why on stderr and as its last error, and by the simulator.
+TEST_F(UsbStandIn, SocketFolderThatIsNotTheUsersOwnIsRefused) {
+    ASSERT_TRUE(startSim({}));
+    const std::string folder = sim->path("usb").toStdString();
+    const std::string link = folder + "-link";
+    std::filesystem::create_directory_symlink(folder, link);
+    const std::tuple<std::string, mode_t, uid_t, const char*> cases[] = {
+        {folder, 0770, ::geteuid(), "other users can write to it"},
+        {link, 0700, ::geteuid(), "it is a symbolic link"},
+        {folder, 0700, 65534, "it belongs to another user"}, // only root can give it away
+    };
+    for (const auto& [used, mode, owner, reason] : cases) {
+        if (owner != ::geteuid() && ::geteuid() != 0) continue;
+        ASSERT_EQ(::chmod(folder.c_str(), mode) | ::chown(folder.c_str(), owner, gid_t(-1)), 0);
+        qputenv("ZENTORCOM_DIR", QByteArray::fromStdString(used));
+        const std::string message = "USB socket folder " + used + " is not safe: " + reason;
+        int32_t count = -1;
+        EXPECT_EQ(ZENTORCOM(fnZentorComGetNumDevices)(&count), 0) << message;
+        std::array<uint8_t, 257> text{};
+        EXPECT_EQ(
+            ZENTORCOM(fnZentorComGetProductString)(0, text.data(), ZENTORCOM_OPTION_LAST_ERROR), 1);
+        EXPECT_EQ(reinterpret_cast<const char*>(text.data()), message);
+        QProcess program;
+        program.start(OPEN_AND_STAY, {kLibrary, "0", "exit"});
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(program.readAllStandardError().toStdString(), "libZentorCom: " + message + "\n");
+        SimProcess second({"--usb", QString::fromStdString(used), "--id", "02"});
+        EXPECT_FALSE(second.start());
+        EXPECT_TRUE(second.errorText().contains(QString::fromStdString(message)));
+        ASSERT_EQ(::chown(folder.c_str(), ::geteuid(), ::getegid()), 0);
+    }
+    // A folder the simulator makes is the user's alone.
+    SimProcess fresh({"--usb", "{dir}/usb"});
+    ASSERT_TRUE(fresh.start());
+    EXPECT_EQ(std::filesystem::status(fresh.path("usb").toStdString()).permissions(),
+              std::filesystem::perms(0700));
 }
 
 } // namespace
