@@ -7,6 +7,10 @@
 
 namespace transport {
 
+// The option of GetProductString that asks the library why it failed (its text then fills the
+// buffer), as libZentorCom.so defines it; option 0 asks for a device's product text.
+inline constexpr int32_t UsbOptionLastError = 1;
+
 class UsbLibrary {
 public:
     virtual ~UsbLibrary() = default;

@@ -2,7 +2,6 @@
 
 #include "motiondesk/transport/command_transport.h"
 #include "proglift/loader/controller_models.h"
-#include "zentorcom/zentorcom.h"
 
 #include <algorithm>
 #include <array>
@@ -40,7 +39,7 @@ std::vector<UsbMatch> matchingDevices(transport::UsbLibrary& usb, int32_t count,
 // The library's own text for its last failure (a socket folder it refused), empty when it has none.
 std::string libraryError(transport::UsbLibrary& usb) {
     std::array<uint8_t, 257> buffer{};
-    if (usb.GetProductString(0, buffer.data(), ZENTORCOM_OPTION_LAST_ERROR) != 1) return {};
+    if (usb.GetProductString(0, buffer.data(), transport::UsbOptionLastError) != 1) return {};
     return transport::BytesToText(buffer.data(), buffer.size());
 }
 

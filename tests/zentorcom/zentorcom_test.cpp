@@ -1,4 +1,5 @@
 #include "tests/support/sim_process.h"
+#include "motiondesk/transport/usb_library.h"
 #include "zentorcom/zentorcom.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,9 @@
 #include <unistd.h>
 
 namespace {
+
+// The callers ask for the library's failure text by this option.
+static_assert(transport::UsbOptionLastError == ZENTORCOM_OPTION_LAST_ERROR);
 
 using testing_support::SimProcess;
 
