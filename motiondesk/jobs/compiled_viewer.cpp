@@ -13,8 +13,8 @@
 namespace jobs {
 
 void saveCompiledProgram(ui::UserInterface& ui, const std::vector<std::string>& rows) {
-    const auto name = ui.saveFileName(
-        {"Save Compiled Program As", "Compiled Program Files (*.cpg)|*.cpg", ""});
+    const auto name =
+        ui.saveFileName({"Save Compiled Program As", "Compiled Program Files (*.cpg)|*.cpg", ""});
     if (!name) return;
     if (name->empty()) return ui.showMessage("No Program Name!");
     if (name->find('*') != std::string::npos) return;

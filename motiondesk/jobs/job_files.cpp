@@ -23,8 +23,7 @@ std::vector<std::string> programFileLines(const std::string& text) {
 }
 
 std::vector<std::string> compilerSetupLines(CompilerJob job, const std::string& modelName) {
-    if (job == CompilerJob::Compile)
-        return {"MOD:" + modelName, "OPE:COMPILE", "FIL:Program.prg"};
+    if (job == CompilerJob::Compile) return {"MOD:" + modelName, "OPE:COMPILE", "FIL:Program.prg"};
     return {"MOD:" + modelName, "OPE:DECOMPILE", "FIL:UploadOut.txt"};
 }
 

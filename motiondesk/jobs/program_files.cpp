@@ -54,7 +54,8 @@ std::optional<std::string> openProgramFile(ui::UserInterface& ui, const std::str
         return std::nullopt;
     }
     if (bytes.find('\0') != std::string::npos) {
-        ui.showMessage("File " + *name + " holds binary data and is no program; nothing was opened.");
+        ui.showMessage("File " + *name +
+                       " holds binary data and is no program; nothing was opened.");
         return std::nullopt;
     }
     std::string text;
@@ -63,8 +64,7 @@ std::optional<std::string> openProgramFile(ui::UserInterface& ui, const std::str
     return text;
 }
 
-void saveProgramFile(ui::UserInterface& ui, const std::string& modelName,
-                     const std::string& text) {
+void saveProgramFile(ui::UserInterface& ui, const std::string& modelName, const std::string& text) {
     const auto name = ui.saveFileName(saveProgramDialog(modelName));
     if (!name) return;
     if (name->empty()) return ui.showMessage("No Program Name!");

@@ -22,8 +22,7 @@ std::optional<std::string> openProgramFile(ui::UserInterface& ui, const std::str
 
 // Asks for a name and saves the text there, whole, through a temporary file: a failed save
 // leaves the old file as it was and says why.
-void saveProgramFile(ui::UserInterface& ui, const std::string& modelName,
-                     const std::string& text);
+void saveProgramFile(ui::UserInterface& ui, const std::string& modelName, const std::string& text);
 
 // Why a file could not be written, as far as can be told afterwards.
 std::string saveFailureReason(const std::string& path);

@@ -259,9 +259,10 @@ MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
     d_->frames = buildMainWindowLayout(this);
     d_->bindControls();
     d_->linkStatusLine = d_->binder.find<QLabel>("LinkStatus");
-    d_->program = std::make_unique<ProgramControl>(
-        services, d_->channel, d_->poll, *d_, this,
-        d_->binder.find<ui::ProgramTextEdit>("OrgProgram"), d_->binder.find<QLabel>("CompiledTotal"));
+    d_->program =
+        std::make_unique<ProgramControl>(d_->services, d_->channel, d_->poll, *d_, this,
+                                         d_->binder.find<ui::ProgramTextEdit>("OrgProgram"),
+                                         d_->binder.find<QLabel>("CompiledTotal"));
     d_->Timer1 = new QTimer(this);
     d_->Timer1->setObjectName("Timer1");
     d_->Timer1->setInterval(services.timings.pollIntervalMs);

@@ -1,7 +1,7 @@
 #include "motiondesk/main/main_window_layout.h"
 
-#include "motiondesk/main/motion_control.h"
 #include "common/controller_models.h"
+#include "motiondesk/main/motion_control.h"
 #include "motiondesk/ui/lamp.h"
 #include "motiondesk/ui/program_text_edit.h"
 
@@ -273,7 +273,8 @@ QGroupBox* latchAndSyncFrame() {
 // The program text above a row of its buttons: run control, compiled code, program files.
 QGroupBox* programControlFrame() {
     auto* box = frame("ProgramControlFrame", "Program control");
-    auto* text = named(new ui::ProgramTextEdit(std::string(common::kMotiondeskModel)), "OrgProgram");
+    auto* text =
+        named(new ui::ProgramTextEdit(std::string(common::kMotiondeskModel)), "OrgProgram");
     text->setMinimumHeight(140);
     auto* total = named(new QLabel, "CompiledTotal");
     total->setMinimumWidth(110);
@@ -293,15 +294,13 @@ QGroupBox* programControlFrame() {
                                          {"Command24", "Clear Code Space"}});
     code->layout()->addWidget(total);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(group("Program in the controller", {{"RunProg", "Run"},
-                                                           {"StopProg", "Stop"},
-                                                           {"PauseProg", "Pause"},
-                                                           {"ContProg", "Cont"}}));
+    buttons->addWidget(group(
+        "Program in the controller",
+        {{"RunProg", "Run"}, {"StopProg", "Stop"}, {"PauseProg", "Pause"}, {"ContProg", "Cont"}}));
     buttons->addWidget(code, 1);
-    buttons->addWidget(group("Program file", {{"NewProg", "New"},
-                                              {"OpenProg", "Open"},
-                                              {"SaveProg", "Save"},
-                                              {"Command25", ">"}}));
+    buttons->addWidget(group(
+        "Program file",
+        {{"NewProg", "New"}, {"OpenProg", "Open"}, {"SaveProg", "Save"}, {"Command25", ">"}}));
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(text, 1);
     layout->addLayout(buttons);

@@ -90,18 +90,12 @@ size_t earlier(size_t a, size_t b) {
 
 std::span<const BlockWord> blockWords() {
     static constexpr BlockWord words[] = {
-        {"IF", RowKind::If},
-        {"ELSEIF", RowKind::ElseIf},
-        {"ELSE", RowKind::Else},
-        {"ENDIF", RowKind::EndIf},
-        {"WHILE", RowKind::While},
-        {"ENDWHILE", RowKind::EndWhile},
-        {"REPEAT", RowKind::Repeat},
-        {"LOOPWHILE", RowKind::LoopWhile},
-        {"PRG", RowKind::Prg},
-        {"END", RowKind::End},
-        {"ENDSUB", RowKind::EndSub},
-        {"SUB", RowKind::Sub},
+        {"IF", RowKind::If},         {"ELSEIF", RowKind::ElseIf},
+        {"ELSE", RowKind::Else},     {"ENDIF", RowKind::EndIf},
+        {"WHILE", RowKind::While},   {"ENDWHILE", RowKind::EndWhile},
+        {"REPEAT", RowKind::Repeat}, {"LOOPWHILE", RowKind::LoopWhile},
+        {"PRG", RowKind::Prg},       {"END", RowKind::End},
+        {"ENDSUB", RowKind::EndSub}, {"SUB", RowKind::Sub},
     };
     return words;
 }

@@ -10,8 +10,8 @@ namespace progsmith {
 namespace {
 
 // Statements the compiler knows by name that are no device instruction of the code tables.
-constexpr std::string_view kStatementWords[] = {"GOSUB", "DELAY", "WAITX", "WAITY", "WAITZ",
-                                                "WAITU"};
+constexpr std::string_view kStatementWords[] = {"GOSUB", "DELAY", "WAITX",
+                                                "WAITY", "WAITZ", "WAITU"};
 constexpr std::string_view kAxisLetters = "XYZU";
 
 // Forms that are operand lines of another statement ("target X") have no word of their own.

@@ -2,6 +2,8 @@
 // Works a window's controls by object name, as a user would: click, type, choose, read. A name
 // that matches no control of the right kind fails the test with the name.
 
+#include "support/qt_printing.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>

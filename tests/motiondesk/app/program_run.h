@@ -1,10 +1,11 @@
 #pragma once
 // Runs the built motiondesk program from a private program folder of its own: a copy of the
 // executable with an EXE folder beside it, whose ports/COM1 links to a simulator's
-// pseudo-terminal and which holds the USB library. The program is worked by a window script
-// (MOTIONDESK_SCRIPT) and offscreen, so tests running at the same time never share a settings
-// file, a port or a USB device.
+// pseudo-terminal and which holds the USB library and the helper programs. The program is worked by
+// a window script (MOTIONDESK_SCRIPT) and offscreen, so tests running at the same time never share
+// a settings file, a port or a USB device.
 
+#include "support/qt_printing.h"
 #include "support/sim_process.h"
 
 #include <QFile>
@@ -30,7 +31,8 @@ public:
         return QDir().mkpath(exe("ports")) && QFile::copy(SUITE_BUILD_DIR "/motiondesk", program) &&
                QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner) &&
                QFile::link(sim.path("COM1"), exe("ports/COM1")) &&
-               QFile::copy(SUITE_EXE_DIR "/libZentorCom.so", exe("libZentorCom.so"));
+               QFile::copy(SUITE_EXE_DIR "/libZentorCom.so", exe("libZentorCom.so")) &&
+               copyProgram("progsmith") && copyProgram("proglift");
     }
 
     ProgramResult run(const QStringList& scriptLines, int deadlineMs = 120000) {
@@ -60,6 +62,11 @@ public:
     }
 
     QString exe(const QString& name) const { return folder_.filePath("EXE/" + name); }
+    // A helper program copied beside the job files, as an installation has it.
+    bool copyProgram(const QString& name) const {
+        return QFile::copy(SUITE_EXE_DIR "/" + name, exe(name)) &&
+               QFile::setPermissions(exe(name), QFile::permissions(exe(name)) | QFile::ExeOwner);
+    }
     QByteArray readExeFile(const QString& name) const {
         QFile file(exe(name));
         file.open(QIODevice::ReadOnly);

@@ -10,6 +10,8 @@
 #include "motiondesk/transport/command_transport.h"
 #include "motiondesk/ui/lamp.h"
 #include "support/recording_clock.h"
+#include "support/scratch_folder.h"
+#include "support/scripted_helpers.h"
 #include "support/scripted_serial_link.h"
 #include "support/scripted_ui.h"
 #include "support/scripted_usb_library.h"
@@ -55,8 +57,9 @@ protected:
                 port = link.get();
                 return std::unique_ptr<transport::SerialLink>(std::move(link));
             },
-            "",
+            exe.str(),
             program};
+        services.helpers = &helpers;
         return services;
     }
 
@@ -85,6 +88,8 @@ protected:
     transport::CommandTransport transport{
         state, transport::TransportPolicy::motiondesk(), nullptr, &usb, &ui, clock};
     session::ProgramValues program;
+    testing_support::ScratchFolder exe;
+    testing_support::ScriptedHelpers helpers;
     FakeController controller;
     bool portOpens = true;
     testing_support::ScriptedSerialLink* port = nullptr;
