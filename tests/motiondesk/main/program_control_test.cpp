@@ -177,6 +177,22 @@ TEST_F(ProgramControlTest, ALongProgramIsSavedWhole) {
     EXPECT_EQ(exe.read("long.prg"), expected);
 }
 
+// A program far longer than any controller holds is still handed to the compiler whole.
+TEST_F(ProgramControlTest, AProgramOfAHundredThousandLinesIsCompiledWhole) {
+    open();
+    std::string program;
+    for (int i = 0; i < 100000; ++i)
+        program += "V" + std::to_string(i % 100 + 1) + " = " + std::to_string(i) + "\r\n";
+    exe.write("big.prg", program);
+    ui.fileNames = {exe.str() + "/big.prg"};
+    click("OpenProg");
+    compilerAnswers("Failed Compile!\r\nToo long\r\nLine: 99999\r\n");
+    click("CompileAll");
+    EXPECT_EQ(compiledProgram, program);
+    EXPECT_EQ(text()->textCursor().selectedText().toStdString(), "V99 = 99998");
+    EXPECT_EQ(ui.messages().size(), 1u);
+}
+
 TEST_F(ProgramControlTest, FilesThatAreNoProgramAreRefusedAndAFailedSaveSaysWhy) {
     open();
     type("OrgProgram", "kept");
