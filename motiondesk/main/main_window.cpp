@@ -1,5 +1,6 @@
 #include "motiondesk/main/main_window.h"
 
+#include "motiondesk/main/auxiliary_windows.h"
 #include "motiondesk/main/link_status.h"
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/main_window_layout.h"
@@ -82,6 +83,7 @@ public:
     session::HandlerRunner runner;
     std::unique_ptr<transport::SerialLink> MSComm1;
     std::unique_ptr<ProgramControl> program;
+    std::unique_ptr<AuxiliaryWindows> windows;
     MainWindowFrames frames;
     QTimer* Timer1 = nullptr;
     QLabel* linkStatusLine = nullptr;
@@ -221,6 +223,9 @@ void MainWindowPrivate::connectControls() {
     connectButton("OpenProg", [this] { program->openProgram(); });
     connectButton("SaveProg", [this] { program->saveProgram(); });
     connectButton("Command25", [this] { program->openEditor(); });
+    connectButton("ManualTerminal", [this] { windows->openTerminal(); });
+    connectButton("Command22", [this] { windows->openVariables(); });
+    connectButton("Command23", [this] { windows->openMultiThread(); });
     binder.onClicked("CloseButton", [this] { window->reject(); });
     QObject::connect(Timer1, &QTimer::timeout, window, [this] { act([this] { poll.tick(); }); });
 }
@@ -263,6 +268,7 @@ MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
         std::make_unique<ProgramControl>(d_->services, d_->channel, d_->poll, *d_, this,
                                          d_->binder.find<ui::ProgramTextEdit>("OrgProgram"),
                                          d_->binder.find<QLabel>("CompiledTotal"));
+    d_->windows = std::make_unique<AuxiliaryWindows>(d_->services, d_->channel, *d_, this);
     d_->Timer1 = new QTimer(this);
     d_->Timer1->setObjectName("Timer1");
     d_->Timer1->setInterval(services.timings.pollIntervalMs);

@@ -147,12 +147,18 @@ QGroupBox* controllerFrame() {
     form->addRow("ID", named(new QLabel, "ID"));
     form->addRow("Firmware", named(new QLabel, "Version"));
     form->addRow("Name", named(new QLabel, "SN"));
+    // The windows that take the port over while they are open.
+    auto* windows = new QGridLayout;
+    windows->addWidget(button("ManualTerminal", "Terminal"), 0, 0);
+    windows->addWidget(button("Command22", "Variables"), 0, 1);
+    windows->addWidget(button("Command23", "X-Thread"), 1, 0);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(button("Help", "About"));
     buttons->addStretch();
     buttons->addWidget(button("CloseButton", "Close"));
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(form);
+    layout->addLayout(windows);
     layout->addLayout(buttons);
     return box;
 }

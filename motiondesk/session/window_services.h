@@ -34,6 +34,10 @@ struct WindowTimings {
     int refreshIntervalMs = 1; // the variables and multi-thread windows' refresh
     int searchTickMs = 100;    // the serial search, one step per tick
     int searchEmptyReadMs = 2; // the serial search's wait of one empty read
+    // A window whose link has failed wakes this seldom instead of every refresh interval.
+    int idleRefreshIntervalMs = 200;
+    // How long the variables window marks a value that has just changed.
+    int changeMarkMs = 1500;
 };
 
 struct WindowServices {

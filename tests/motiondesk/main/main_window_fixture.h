@@ -3,7 +3,7 @@
 // library), with a scripted user interface: tests click controls by name and look at the
 // commands the controller received and at what the window shows.
 
-#include "fake_controller.h"
+#include "support/fake_controller.h"
 
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/window_services.h"
@@ -60,6 +60,7 @@ protected:
             exe.str(),
             program};
         services.helpers = &helpers;
+        services.timings = timings;
         return services;
     }
 
@@ -90,7 +91,8 @@ protected:
     session::ProgramValues program;
     testing_support::ScratchFolder exe;
     testing_support::ScriptedHelpers helpers;
-    FakeController controller;
+    session::WindowTimings timings;
+    testing_support::FakeController controller;
     bool portOpens = true;
     testing_support::ScriptedSerialLink* port = nullptr;
     std::unique_ptr<mainwindow::MainWindow> window;

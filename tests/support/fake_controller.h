@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace maintest {
+namespace testing_support {
 
 class FakeController {
 public:
@@ -51,4 +51,4 @@ public:
     std::vector<std::string> commands;
 };
 
-} // namespace maintest
+} // namespace testing_support

@@ -1,0 +1,33 @@
+#pragma once
+// The windows the main window opens that take the serial port over while they are open: the
+// terminal, the variables and the multi-thread windows. Before one is shown the main window
+// lends its port (the poll pauses, the port closes); when it closes, the port comes back.
+
+namespace session {
+struct WindowServices;
+class CommandChannel;
+class PortHolder;
+} // namespace session
+
+class QWidget;
+
+namespace mainwindow {
+
+class AuxiliaryWindows {
+public:
+    AuxiliaryWindows(const session::WindowServices& services, session::CommandChannel& channel,
+                     session::PortHolder& mainPort, QWidget* window)
+        : services_(services), channel_(channel), mainPort_(mainPort), window_(window) {}
+
+    void openTerminal();    // "Terminal": asks the controller its name first
+    void openVariables();   // "Variables"
+    void openMultiThread(); // "X-Thread": firmware 222 and later
+
+private:
+    const session::WindowServices& services_;
+    session::CommandChannel& channel_;
+    session::PortHolder& mainPort_;
+    QWidget* window_;
+};
+
+} // namespace mainwindow
