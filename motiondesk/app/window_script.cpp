@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -157,6 +158,19 @@ bool WindowScript::run(const QStringList& words) {
             text->setPlainText(argumentText(words, 2).replace("\\n", "\n"));
     } else if (command == "print") {
         print(name + "=" + textOf(widget));
+    } else if (command == "key") {
+        const QString keyName = words.value(2);
+        const int key = keyName == "Return" ? Qt::Key_Return
+                        : keyName == "F1"   ? Qt::Key_F1
+                        : keyName == "Up"   ? Qt::Key_Up
+                        : keyName == "Down" ? Qt::Key_Down
+                                            : 0;
+        if (!key) fail("unknown key " + keyName);
+        widget->setFocus();
+        QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+        QCoreApplication::postEvent(widget,
+                                    new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
+        clickQueued_ = true;
     } else if (command == "selection") {
         auto* text = qobject_cast<QPlainTextEdit*>(widget);
         print(name + ".selection=" + (text ? text->textCursor().selectedText() : QString()));

@@ -14,6 +14,7 @@
 //   click <name>                  presses a button (queued, so a modal window it opens can be
 //                                 worked by the next commands)
 //   select <name> <row>           chooses a row of a list
+//   key <name> <key>              presses Return, F1, Up or Down in a control (queued, as a click)
 //   settext <name> <text>         sets the text of a list, field or text box ("\n" in a text
 //                                 box's text is a line end)
 //   print <name>                  writes "<name>=<text>" to standard output (a text box's line
