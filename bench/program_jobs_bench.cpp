@@ -9,6 +9,7 @@
 //   program_jobs_bench [runs]   (default 3; the median is shown; controller-sim, progsmith and
 //                                proglift are looked for beside the build)
 
+#include "bench_support.h"
 #include "motiondesk/jobs/job_files.h"
 #include "motiondesk/jobs/process_helpers.h"
 #include "motiondesk/jobs/program_jobs.h"
@@ -65,18 +66,6 @@ public:
     std::vector<std::string> messages;
 };
 
-class NoUsb final : public transport::UsbLibrary {
-public:
-    bool available() override { return false; }
-    int32_t GetNumDevices(int32_t&) override { return 0; }
-    int32_t GetProductString(int32_t, uint8_t*, int32_t) override { return 0; }
-    int32_t SetTimeouts(int32_t, int32_t) override { return 0; }
-    int32_t Open(int32_t, int32_t&) override { return 0; }
-    int32_t SendRecv(int32_t, const uint8_t*, int32_t, int32_t, uint8_t*) override { return 0; }
-    int32_t Flush(int32_t) override { return 0; }
-    int32_t Close(int32_t) override { return 0; }
-};
-
 // The real helpers, timed.
 class TimedHelpers final : public session::HelperPrograms {
 public:
@@ -93,17 +82,9 @@ private:
     jobs::ProcessHelpers real_;
 };
 
-QString besideBuild(const QString& relative) {
-    QDir dir(QCoreApplication::applicationDirPath());
-    for (int up = 0; up < 3; ++up, dir.cdUp())
-        if (QFileInfo(dir.filePath(relative)).exists()) return dir.filePath(relative);
-    return {};
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using bench_support::besideBuild;
+using bench_support::median;
+using bench_support::NoUsb;
 
 struct Timing {
     double totalMs = 0;  // button to "Done!"

@@ -10,6 +10,7 @@
 //
 // controller-sim is looked for beside the benchmark and up to two folders above it.
 
+#include "bench_support.h"
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/transport/clock.h"
@@ -38,82 +39,10 @@
 
 namespace {
 
-// Counts the characters that cross the line in both directions.
-class CountingLink final : public transport::SerialLink {
-public:
-    explicit CountingLink(std::string exeFolder) : port_(std::move(exeFolder)) {}
-    bool open(int portNumber, const std::string& settings) override {
-        return port_.open(portNumber, settings);
-    }
-    void close() override { port_.close(); }
-    bool isOpen() const override { return port_.isOpen(); }
-    bool reopen() override { return port_.reopen(); }
-    bool write(const std::string& bytes) override {
-        characters += bytes.size();
-        if (recording) frames.push_back(bytes);
-        return port_.write(bytes);
-    }
-    transport::SerialReadResult readChar(int silenceMs) override {
-        const auto result = port_.readChar(silenceMs);
-        if (result.status == transport::SerialReadResult::Char) ++characters;
-        return result;
-    }
-    std::string errorText() const override { return port_.errorText(); }
-
-    long long characters = 0;
-    bool recording = false;
-    std::vector<std::string> frames; // what one recorded tick wrote
-
-private:
-    transport::SerialPortLink port_;
-};
-
-// No dialogs in a benchmark: every message is printed and counted as a failure.
-class PrintingUi final : public ui::UserInterface {
-public:
-    void showMessage(const std::string& text) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        ++messages;
-    }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    std::optional<std::string> openFileName(const ui::FileDialog&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const ui::FileDialog&) override { return std::nullopt; }
-    void quitProgram() override {}
-    int messages = 0;
-};
-
-class NoUsb final : public transport::UsbLibrary {
-public:
-    bool available() override { return false; }
-    int32_t GetNumDevices(int32_t&) override { return 0; }
-    int32_t GetProductString(int32_t, uint8_t*, int32_t) override { return 0; }
-    int32_t SetTimeouts(int32_t, int32_t) override { return 0; }
-    int32_t Open(int32_t, int32_t&) override { return 0; }
-    int32_t SendRecv(int32_t, const uint8_t*, int32_t, int32_t, uint8_t*) override { return 0; }
-    int32_t Flush(int32_t) override { return 0; }
-    int32_t Close(int32_t) override { return 0; }
-};
-
-QString findSimulator() {
-    QDir dir(QCoreApplication::applicationDirPath());
-    for (int up = 0; up < 3; ++up) {
-        if (QFileInfo(dir.filePath("controller-sim")).isExecutable())
-            return dir.filePath("controller-sim");
-        dir.cdUp();
-    }
-    return {};
-}
-
-bool startSimulator(QProcess& sim, const QString& program, const QString& folder, int baud,
-                    bool wireTime) {
-    QStringList arguments = {"--pty", folder + "/ports/COM1", "--baud", QString::number(baud)};
-    if (wireTime) arguments << "--wire-time";
-    sim.start(program, arguments);
-    while (sim.waitForReadyRead(10000))
-        while (sim.canReadLine())
-            if (sim.readLine().trimmed() == "ready") return true;
-    return false;
-}
+using bench_support::CountingLink;
+using bench_support::NoUsb;
+using bench_support::PrintingUi;
+using bench_support::startSimulator;
 
 struct RunResult {
     bool ok = false;
@@ -140,13 +69,12 @@ speed_t speedOf(int baud) {
 
 // The frames of one tick, over and over, with plain system calls: each is written and its reply
 // read up to the carriage return.
-RunResult measureBare(const QString& simulator, int baud, double seconds,
-                      const std::vector<std::string>& frames) {
+RunResult measureBare(int baud, double seconds, const std::vector<std::string>& frames) {
     QTemporaryDir folder;
     QDir(folder.path()).mkpath("ports");
     QProcess sim;
     RunResult result;
-    if (frames.empty() || !startSimulator(sim, simulator, folder.path(), baud, true)) return result;
+    if (frames.empty() || !startSimulator(sim, folder.path(), baud, true)) return result;
     const int port =
         ::open((folder.path() + "/ports/COM1").toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
     termios settings{};
@@ -181,12 +109,12 @@ RunResult measureBare(const QString& simulator, int baud, double seconds,
     return result;
 }
 
-RunResult measure(const QString& simulator, int baud, bool wireTime, double seconds) {
+RunResult measure(int baud, bool wireTime, double seconds) {
     QTemporaryDir folder;
     QDir(folder.path()).mkpath("ports");
     QProcess sim;
     RunResult result;
-    if (!startSimulator(sim, simulator, folder.path(), baud, wireTime)) {
+    if (!startSimulator(sim, folder.path(), baud, wireTime)) {
         std::fprintf(stderr, "controller-sim did not start: %s\n",
                      sim.readAllStandardError().constData());
         return result;
@@ -233,8 +161,9 @@ RunResult measure(const QString& simulator, int baud, bool wireTime, double seco
             while (state.LinkOpen && window.statusPhase() != 1)
                 window.pollTick();
             link->recording = true;
+            link->recorded.clear();
             window.pollTick();
-            result.frames = link->frames;
+            result.frames = link->recorded;
         } else {
             std::fprintf(stderr, "the main window did not connect\n");
         }
@@ -293,8 +222,7 @@ int main(int argc, char** argv) {
         if (argv[i][0] != '-') numbers.push_back(std::atof(argv[i]));
     const int repeats = numbers.size() > 0 ? std::max(1, int(numbers[0])) : 3;
     const double seconds = numbers.size() > 1 ? std::max(0.5, numbers[1]) : 2.0;
-    const QString simulator = findSimulator();
-    if (simulator.isEmpty()) {
+    if (bench_support::besideBuild("controller-sim").isEmpty()) {
         std::fprintf(stderr, "controller-sim not found near %s\n",
                      qPrintable(QCoreApplication::applicationDirPath()));
         return 1;
@@ -309,14 +237,14 @@ int main(int argc, char** argv) {
     for (const auto& run : runs) {
         std::vector<RunResult> results;
         for (int i = 0; i < repeats; ++i)
-            results.push_back(measure(simulator, run.baud, run.wireTime, seconds));
+            results.push_back(measure(run.baud, run.wireTime, seconds));
         const Summary summary = summarise(results);
         report(run.baud, run.wireTime, summary, "(the poll)");
         allOk = allOk && summary.ok;
         if (!run.wireTime || results.empty()) continue;
         std::vector<RunResult> bare;
         for (int i = 0; i < repeats; ++i)
-            bare.push_back(measureBare(simulator, run.baud, seconds, results.front().frames));
+            bare.push_back(measureBare(run.baud, seconds, results.front().frames));
         const Summary line = summarise(bare);
         report(run.baud, run.wireTime, line, "(plain calls)");
         allOk = allOk && line.ok;

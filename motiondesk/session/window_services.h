@@ -31,7 +31,10 @@ class HelperPrograms;
 // Timer intervals and waits of the windows, so tests can run them without real time passing.
 struct WindowTimings {
     int pollIntervalMs = 10;   // the main window's status poll
-    int refreshIntervalMs = 1; // the variables and multi-thread windows' refresh
+    // The variables and multi-thread windows' refresh: the next exchange as soon as the event
+    // loop is free, as fast as the exchanges allow (a 1 ms timer would wait a millisecond after
+    // each one, which at 115200 baud is longer than the exchange itself).
+    int refreshIntervalMs = 0;
     int searchTickMs = 100;    // the serial search, one step per tick
     int searchEmptyReadMs = 2; // the serial search's wait of one empty read
     // A window whose link has failed wakes this seldom instead of every refresh interval.
@@ -53,8 +56,8 @@ struct WindowServices {
     std::string exeFolder;
     ProgramValues& program;
     // Shows the main window modally over parent; returns when it has been closed.
-    std::function<void(QWidget* parent)> showMainWindow;
-    WindowTimings timings;
+    std::function<void(QWidget* parent)> showMainWindow{};
+    WindowTimings timings{};
     // Runs Progsmith and Proglift; null where no window runs a job.
     HelperPrograms* helpers = nullptr;
 };

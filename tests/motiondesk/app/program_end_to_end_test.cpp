@@ -87,6 +87,64 @@ TEST(ProgramEndToEnd, OverUsbAProgramIsCompiledDownloadedRunAndUploaded) {
     EXPECT_NE(folder.readExeFile("proglift_setup.txt").indexOf("COM:USB\r\n"), -1);
 }
 
+// A running program as the user watches it: its state and line in the main window, the axis it
+// moves, the variable it counts in the variables window; "Pause" holds it, "Cont" and "Stop" act.
+TEST(ProgramEndToEnd, ARunningProgramIsWatchedPausedContinuedAndStopped) {
+    SimProcess sim({"--pty", "{dir}/COM1", "--log", "{dir}/commands.log"});
+    ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.prepare(sim));
+    const auto result = folder.run({
+        "wait CommType",
+        "click Command25",
+        "wait frmMain 30000",
+        "waittext frmMain/Pos 0 30000",
+        "settext frmMain/OrgProgram PRG 0\\nV1 = 0\\nX2000\\nREPEAT\\nV1 = V1 + 1\\nDELAY=20\\n"
+        "LOOPWHILE V1 < 1000000\\nEND",
+        "click frmMain/CompileAll",
+        "answer 60000",
+        "click frmMain/DownloadSAP",
+        "answer 60000",
+        "click frmMain/RunProg",
+        "waittext frmMain/ProgStatus Running 30000",
+        "waitchange frmMain/Pos 30000",
+        "print frmMain/ProgIndex",
+        "click frmMain/PauseProg",
+        "waittext frmMain/ProgStatus Paused 30000",
+        "click frmMain/ContProg",
+        "waittext frmMain/ProgStatus Running 30000",
+        "click frmMain/Command22",
+        "wait VariableForm 30000",
+        "waitchange VariableForm/V0_0 30000",
+        "waitchange VariableForm/V0_0 30000",
+        "close VariableForm",
+        "waitgone VariableForm",
+        "click frmMain/StopProg",
+        "waittext frmMain/ProgStatus Idle 30000",
+        "print frmMain/ProgStatus",
+        "close frmMain",
+        "waitgone frmMain",
+        "click CommType/Close",
+    });
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString()
+                                  << result.output.join('|').toStdString();
+    ASSERT_EQ(result.output.size(), 4);
+    EXPECT_EQ(result.output.mid(0, 2), (QStringList{"message=Done!", "message=Done!"}));
+    // The line the program is at (or waits in): one of its compiled lines after the first.
+    EXPECT_TRUE(
+        QRegularExpression("^frmMain/ProgIndex=([1-9][0-9]?)$").match(result.output[2]).hasMatch())
+        << result.output[2].toStdString();
+    EXPECT_EQ(result.output[3], "frmMain/ProgStatus=Idle");
+    const QStringList commands = SimProcess::readLog(sim.path("commands.log"));
+    const qsizetype run = commands.indexOf("pty 01 SR=1");
+    const qsizetype pause = commands.indexOf("pty 01 SR=2", run);
+    const qsizetype resume = commands.indexOf("pty 01 SR=3", pause);
+    EXPECT_LT(run, pause);
+    EXPECT_LT(pause, resume);
+    EXPECT_GT(commands.indexOf("pty 01 SR=0", resume), resume);
+    EXPECT_GT(commands.indexOf("pty 01 V1", resume), resume) << "the variables window refreshed";
+}
+
 TEST(ProgramEndToEnd, ACompileErrorSelectsTheLineAtFault) {
     SimProcess sim({"--pty", "{dir}/COM1", "--usb", "{dir}/usb"});
     ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();

@@ -11,9 +11,9 @@ namespace {
 using app_testing::ProgramFolder;
 using testing_support::SimProcess;
 
-const QStringList kConnect = {"wait CommType", "settext combo COM1", "settext DeviceIDCombo 01",
-                              "click Command25", "wait frmMain 30000",
-                              "waittext frmMain/Pos 0 30000"};
+const QStringList kConnect = {
+    "wait CommType",   "settext combo COM1", "settext DeviceIDCombo 01",
+    "click Command25", "wait frmMain 30000", "waittext frmMain/Pos 0 30000"};
 
 TEST(WindowsEndToEnd, TheTerminalAddressesEitherControllerOnTheLineAndBroadcasts) {
     SimProcess sim({"--pty", "{dir}/COM1", "--id", "01,02", "--log", "{dir}/commands.log"});
@@ -107,9 +107,9 @@ TEST(WindowsEndToEnd, TheMultiThreadWindowRunsAndStopsADownloadedProgram) {
            << "click CommType/Close";
     const auto result = folder.run(script);
     ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
-    EXPECT_EQ(result.output, (QStringList{"message=Done!", "message=Done!",
-                                          "MultiThread/ProgStatus_0=Idle",
-                                          "MultiThread/ProgStatus_1=Idle"}));
+    EXPECT_EQ(result.output,
+              (QStringList{"message=Done!", "message=Done!", "MultiThread/ProgStatus_0=Idle",
+                           "MultiThread/ProgStatus_1=Idle"}));
     const QStringList commands = SimProcess::readLog(sim.path("commands.log"));
     const qsizetype stop = commands.indexOf("pty 01 SR0=0");
     ASSERT_GT(stop, commands.indexOf("pty 01 SR0=1"));

@@ -35,7 +35,9 @@ protected:
     void withWindow(const char* button, const char* name, std::function<void(QWidget*)> work) {
         testing_support::ScriptedSerialLink* mainPort = port;
         whenModalShown(name, [=, this](QWidget* opened) {
-            if (mainPort) EXPECT_FALSE(mainPort->isOpen());
+            if (mainPort) {
+                EXPECT_FALSE(mainPort->isOpen());
+            }
             EXPECT_TRUE(window->pollPaused());
             const size_t before = sent().size();
             tick(2);
@@ -46,7 +48,9 @@ protected:
         });
         click(button);
         // A link lost meanwhile stays lost: the port is only taken back on a usable link.
-        if (mainPort) EXPECT_EQ(mainPort->isOpen(), state.LinkOpen);
+        if (mainPort) {
+            EXPECT_EQ(mainPort->isOpen(), state.LinkOpen);
+        }
         EXPECT_FALSE(window->pollPaused());
     }
 
