@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -99,6 +100,20 @@ public:
     int32_t Flush(int32_t) override { return 0; }
     int32_t Close(int32_t) override { return 0; }
 };
+
+// "[runs [seconds per run]]" from the command line. Plain numbers only: options meant for other
+// benchmarks (--benchmark_...) are passed over.
+struct Repeats {
+    int runs;
+    double seconds;
+};
+inline Repeats repeatsFrom(int argc, char** argv, int runs, double seconds) {
+    std::vector<double> numbers;
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '-') numbers.push_back(std::atof(argv[i]));
+    return {numbers.size() > 0 ? std::max(1, int(numbers[0])) : runs,
+            numbers.size() > 1 ? std::max(0.5, numbers[1]) : seconds};
+}
 
 inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

@@ -120,11 +120,7 @@ void report(const char* what, int baud, const std::vector<Run>& runs, int exchan
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    std::vector<double> numbers;
-    for (int i = 1; i < argc; ++i)
-        if (argv[i][0] != '-') numbers.push_back(std::atof(argv[i]));
-    const int repeats = numbers.size() > 0 ? std::max(1, int(numbers[0])) : 3;
-    const double seconds = numbers.size() > 1 ? std::max(0.5, numbers[1]) : 2.0;
+    const auto [repeats, seconds] = bench_support::repeatsFrom(argc, argv, 3, 2.0);
     if (bench_support::besideBuild("controller-sim").isEmpty()) {
         std::fprintf(stderr, "controller-sim not found\n");
         return 1;
