@@ -135,7 +135,11 @@ TEST_F(ProgramControlTest, DownloadAndUploadNeedTheLinkButClearingDoesNot) {
 TEST_F(ProgramControlTest, ProgramFilesOpenAndSaveWithTheirDialogs) {
     open();
     exe.write("in.prg", "V1 = 1\nEND");
-    ui.fileNames = {exe.str() + "/in.prg", exe.str() + "/missing.prg", std::nullopt};
+    exe.write("cr.prg", "V2 = 2\rV3 = 3\r\rEND");
+    ui.fileNames = {exe.str() + "/cr.prg", exe.str() + "/in.prg", exe.str() + "/missing.prg",
+                    std::nullopt};
+    click("OpenProg");
+    EXPECT_EQ(programText(), "V2 = 2\r\nV3 = 3\r\n\r\nEND\r\n");
     click("OpenProg");
     EXPECT_EQ(programText(), "V1 = 1\r\nEND\r\n");
     click("OpenProg");
@@ -155,7 +159,7 @@ TEST_F(ProgramControlTest, ProgramFilesOpenAndSaveWithTheirDialogs) {
                       "*.prg"};
     const Dialog save{Dialog::Save, "Save KT-210 Program As", "KT-210 Program Files (*.prg)|*.prg",
                       ""};
-    EXPECT_EQ(ui.dialogs, (std::vector<Dialog>{open, open, open, save, save, save}));
+    EXPECT_EQ(ui.dialogs, (std::vector<Dialog>{open, open, open, open, save, save, save}));
     click("NewProg");
     EXPECT_EQ(programText(), "");
 }
@@ -239,6 +243,7 @@ TEST_F(ProgramControlTest, TheProgramEditorWorksOnACopyOfTheProgram) {
     bool pausedInEditor = false;
     testing_support::whenModalShown("ProgramEditForm", [&](QWidget* editor) {
         EXPECT_EQ(editor->windowTitle(), "Program Editor");
+        EXPECT_TRUE(static_cast<windows::ProgramEditor*>(editor)->unboundControls().empty());
         portOpenInEditor = port->isOpen();
         pausedInEditor = window->pollPaused();
         EXPECT_TRUE(program.CompileFromEditor);
