@@ -141,6 +141,14 @@ QGroupBox* statusFrame() {
     return box;
 }
 
+// The buttons that open the windows which take the port over, in one row.
+QHBoxLayout* windowButtons() {
+    auto* row = new QHBoxLayout;
+    row->addWidget(button("SetupButton", "Setup"));
+    row->addStretch();
+    return row;
+}
+
 QGroupBox* controllerFrame() {
     auto* box = frame("ControllerFrame", "Controller");
     auto* form = new QFormLayout;
@@ -153,6 +161,7 @@ QGroupBox* controllerFrame() {
     buttons->addWidget(button("CloseButton", "Close"));
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(form);
+    layout->addLayout(windowButtons());
     layout->addLayout(buttons);
     return box;
 }
