@@ -29,6 +29,12 @@ using Commands = std::vector<std::string>;
 using Messages = std::vector<std::string>;
 using Question = testing_support::ScriptedUi::Question;
 
+// What the set-up window asks of a controller with firmware 230 or later, in order.
+inline const Commands kFullUpload = {
+    "EDEC", "RZ",  "LCA", "HCA", "TOC",  "IERR", "EOBOOT", "DOBOOT", "IERR",  "SLOAD", "DB",
+    "SL",   "SLT", "SLE", "SLA", "SLR",  "DN",   "POL",    "JV1",    "JV3",   "JV5",   "JL1",
+    "JL2",  "JL3", "JL4", "JS",  "EDIO", "RT",   "DRVMS",  "DRVRC",  "DRVIC", "DRVIT"};
+
 class Controller {
 public:
     explicit Controller(int firmware = 230) { setFirmware(firmware); }

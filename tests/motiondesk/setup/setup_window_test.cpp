@@ -18,11 +18,6 @@ namespace {
 
 using testing_support::WidgetDriver;
 
-const Commands kFullUpload = {"EDEC", "RZ",    "LCA",  "HCA", "TOC",   "IERR",  "EOBOOT", "DOBOOT",
-                              "IERR", "SLOAD", "DB",   "SL",  "SLT",   "SLE",   "SLA",    "SLR",
-                              "DN",   "POL",   "JV1",  "JV3", "JV5",   "JL1",   "JL2",    "JL3",
-                              "JL4",  "JS",    "EDIO", "RT",  "DRVMS", "DRVRC", "DRVIC",  "DRVIT"};
-
 class SetupWindowTest : public SetupTest {
 protected:
     setup::SetupWindow& open() {
