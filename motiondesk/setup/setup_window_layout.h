@@ -4,10 +4,10 @@
 // it as its buddy, so disabling the control can grey its caption too. The lists start empty:
 // the window fills them as it loads.
 
+#include <vector>
+
 class QButtonGroup;
 class QWidget;
-
-#include <vector>
 
 namespace setup {
 
