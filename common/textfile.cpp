@@ -81,4 +81,14 @@ bool writeLinesAtomically(const std::string& path, const std::vector<std::string
     return writeTextAtomically(path, bytes);
 }
 
+std::string saveFailureReason(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return "it is a folder.";
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    if (::stat(folder.c_str(), &info) != 0) return "its folder does not exist.";
+    if (::access(folder.c_str(), W_OK) != 0) return "its folder cannot be written.";
+    return "the disk may be full. The file as it was before is unchanged.";
+}
+
 } // namespace common

@@ -25,4 +25,7 @@ bool fileExists(const std::string& path);
 bool writeLinesAtomically(const std::string& path, const std::vector<std::string>& lines);
 bool writeTextAtomically(const std::string& path, const std::string& bytes);
 
+// Why a file could not be written, as far as can be told afterwards.
+std::string saveFailureReason(const std::string& path);
+
 } // namespace common

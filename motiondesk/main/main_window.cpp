@@ -6,12 +6,14 @@
 #include "motiondesk/main/main_window_layout.h"
 #include "motiondesk/main/motion_control.h"
 #include "motiondesk/main/program_control.h"
+#include "motiondesk/main/setup_checks.h"
 #include "motiondesk/main/startup.h"
 #include "motiondesk/main/status_poll.h"
 #include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/handler_runner.h"
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_services.h"
+#include "motiondesk/setup/setup_window.h"
 #include "motiondesk/transport/command_transport.h"
 #include "motiondesk/transport/serial_link.h"
 #include "motiondesk/ui/control_binder.h"
@@ -64,6 +66,7 @@ public:
     void connectToggle(const char* name, std::function<void()> action);
     void act(const std::function<void()>& action) { runner.run(action); }
     void about();
+    void openSetup();
     void release();
     void showLinkStatus();
 
@@ -205,6 +208,7 @@ void MainWindowPrivate::connectControls() {
     connectButton("Command4", [this] { poll.DemoMode = true; });
     connectButton("Command7", [this] { poll.DemoMode = false; });
     connectButton("Help", [this] { about(); });
+    connectButton("SetupButton", [this] { openSetup(); });
     // Check boxes: the box has already changed, and act() copies it into the panel.
     connectToggle("EnableStat", [this] { motion.driverEnableClicked(); });
     connectToggle("DIOenable", [this] { motion.dioEnableClicked(); });
@@ -233,6 +237,14 @@ void MainWindowPrivate::connectControls() {
 void MainWindowPrivate::about() {
     if (!channel.linkOpen()) return;
     channel.tell(aboutText(services.program.GuiVersion, services.program.FirmwareVersion));
+}
+
+// The set-up window has the port while it is open; the poll sends nothing meanwhile.
+void MainWindowPrivate::openSetup() {
+    if (!channel.linkOpen() || !readyForSetup(channel, services.ui, panel, motion)) return;
+    const session::PortLoan loan(*this);
+    setup::SetupWindow setupWindow(services, window);
+    setupWindow.exec();
 }
 
 void MainWindowPrivate::release() {

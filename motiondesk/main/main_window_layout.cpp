@@ -141,24 +141,29 @@ QGroupBox* statusFrame() {
     return box;
 }
 
+// The buttons that open the windows which take the port over while they are open.
+QGridLayout* windowButtons() {
+    auto* grid = new QGridLayout;
+    grid->addWidget(button("SetupButton", "Setup"), 0, 0);
+    grid->addWidget(button("ManualTerminal", "Terminal"), 0, 1);
+    grid->addWidget(button("Command22", "Variables"), 1, 0);
+    grid->addWidget(button("Command23", "X-Thread"), 1, 1);
+    return grid;
+}
+
 QGroupBox* controllerFrame() {
     auto* box = frame("ControllerFrame", "Controller");
     auto* form = new QFormLayout;
     form->addRow("ID", named(new QLabel, "ID"));
     form->addRow("Firmware", named(new QLabel, "Version"));
     form->addRow("Name", named(new QLabel, "SN"));
-    // The windows that take the port over while they are open.
-    auto* windows = new QGridLayout;
-    windows->addWidget(button("ManualTerminal", "Terminal"), 0, 0);
-    windows->addWidget(button("Command22", "Variables"), 0, 1);
-    windows->addWidget(button("Command23", "X-Thread"), 1, 0);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(button("Help", "About"));
     buttons->addStretch();
     buttons->addWidget(button("CloseButton", "Close"));
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(form);
-    layout->addLayout(windows);
+    layout->addLayout(windowButtons());
     layout->addLayout(buttons);
     return box;
 }

@@ -23,6 +23,10 @@ WindowPort::WindowPort(const WindowServices& services, transport::TransportPolic
       channel_(transport_, services.ui) {}
 
 WindowPort::~WindowPort() {
+    ReleasePort();
+}
+
+void WindowPort::ReleasePort() {
     if (MSComm1_ && MSComm1_->isOpen()) MSComm1_->close();
 }
 

@@ -45,6 +45,8 @@ public:
     // Only while LinkOpen on a serial link: closes the window's port / opens it again.
     void CloseWindowPort();
     void ReopenWindowPort();
+    // Closes the window's port whatever the link's state: the window is going away.
+    void ReleasePort();
 
     void lendPort() override { CloseWindowPort(); }
     void takePortBack() override { ReopenWindowPort(); }

@@ -1,0 +1,138 @@
+#include "motiondesk/setup/parameter_file.h"
+
+#include "common/numbers.h"
+#include "motiondesk/setup/polarity_word.h"
+#include "motiondesk/setup/setup_files.h"
+#include "motiondesk/ui/user_interface.h"
+
+#include <iterator>
+
+namespace setup {
+
+namespace {
+
+enum class LineKind {
+    Text,     // as the user left it
+    Number,   // written as the text, read back as a whole number
+    CheckBox, // " 0 " or " 1 "
+};
+
+struct ParameterLine {
+    LineKind kind;
+    std::string SetupPanel::*text;
+    bool SetupPanel::*box;
+};
+
+constexpr ParameterLine text(std::string SetupPanel::*member) {
+    return {LineKind::Text, member, nullptr};
+}
+constexpr ParameterLine number(std::string SetupPanel::*member) {
+    return {LineKind::Number, member, nullptr};
+}
+constexpr ParameterLine box(bool SetupPanel::*member) {
+    return {LineKind::CheckBox, nullptr, member};
+}
+
+// Lines 2 to 32. The positive joystick limits come outer before inner, unlike the negative
+// ones, and LCA comes before HCA: files already written depend on it.
+constexpr ParameterLine kLines[] = {
+    text(&SetupPanel::baudCombo),
+    text(&SetupPanel::DeviceIDCombo),
+    box(&SetupPanel::DIOenable),
+    text(&SetupPanel::JoyMaxSpdX),
+    text(&SetupPanel::JoyMaxDeltaX),
+    text(&SetupPanel::JoyZeroTolX),
+    text(&SetupPanel::NegOuterX),
+    text(&SetupPanel::NegInnerX),
+    text(&SetupPanel::PosOuterX),
+    text(&SetupPanel::PosInnerX),
+    box(&SetupPanel::joyenable),
+    box(&SetupPanel::VerimoveEnable),
+    text(&SetupPanel::VerimoveRatio),
+    text(&SetupPanel::VerimoveMaxAttempt),
+    text(&SetupPanel::VerimoveTolRange),
+    text(&SetupPanel::VerimoveErrorRange),
+    text(&SetupPanel::MicrostepSelect),
+    text(&SetupPanel::RunCurrentSelect),
+    text(&SetupPanel::IdleCurrentSelect),
+    text(&SetupPanel::IdleTimeSelect),
+    box(&SetupPanel::RunOnBoot),
+    box(&SetupPanel::RT),
+    box(&SetupPanel::RunOnBoot2),
+    number(&SetupPanel::Watchdog),
+    number(&SetupPanel::EOBOOT),
+    number(&SetupPanel::DOBOOT),
+    box(&SetupPanel::EnaDEC),
+    number(&SetupPanel::LCA),
+    number(&SetupPanel::HCA),
+    box(&SetupPanel::RZ),
+    box(&SetupPanel::IERR),
+};
+static_assert(std::size(kLines) + 1 == kParameterFileLines);
+
+// False when the line is not what its position needs.
+bool applyLine(const ParameterLine& line, const std::string& read, SetupPanel& panel) {
+    switch (line.kind) {
+    case LineKind::Text:
+        panel.*line.text = read;
+        return true;
+    case LineKind::Number: {
+        // An empty box is saved as an empty line; it stands for 0, as a download sends it.
+        if (read.find_first_not_of(" \t") == std::string::npos) {
+            (panel.*line.text).assign(1, '0');
+            return true;
+        }
+        const auto value = common::toWholeNumber(read);
+        if (!value) return false;
+        panel.*line.text = std::to_string(*value);
+        return true;
+    }
+    case LineKind::CheckBox: {
+        const auto value = common::toWholeNumber(read);
+        if (!value || (*value != 0 && *value != 1)) return false;
+        panel.*line.box = *value == 1;
+        return true;
+    }
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<std::string> parameterFileLines(const SetupPanel& panel) {
+    std::vector<std::string> lines{std::to_string(FilePolarityWord(panel))};
+    for (const ParameterLine& line : kLines)
+        lines.push_back(line.kind == LineKind::CheckBox ? numberLine(panel.*line.box ? 1 : 0)
+                                                        : asFileLine(panel.*line.text));
+    return lines;
+}
+
+void applyParameterFileLines(const std::vector<std::string>& lines, SetupPanel& panel) {
+    if (lines.empty()) return;
+    const auto word = common::toWholeNumber(lines[0]);
+    if (!word || *word < 0 || *word > kLargestFilePolarityWord) return;
+    applyFilePolarityWord(*word, panel);
+    for (size_t i = 0; i < std::size(kLines) && i + 1 < lines.size(); ++i)
+        if (!applyLine(kLines[i], lines[i + 1], panel)) return;
+}
+
+void saveParameterFile(ui::UserInterface& ui, const SetupPanel& panel) {
+    const auto name = ui.saveFileName(
+        {"Save Setup Parameters As", "Parameter Files (*.par)|*.par", std::string()});
+    if (!name) return;
+    if (name->empty()) return ui.showMessage("No Parameter File Name!");
+    if (isPattern(*name)) return;
+    writeSetupFile(ui, *name, parameterFileLines(panel), kSaveDone);
+}
+
+bool openParameterFile(ui::UserInterface& ui, const std::string& modelName, SetupPanel& panel) {
+    const auto name = ui.openFileName({"Open " + modelName + " Parameter File",
+                                       modelName + " Parameter Files (*.par)|*.par", "*.par"});
+    if (!name || name->empty() || isPattern(*name)) return false;
+    const auto lines = readSetupFile(ui, *name, "parameter file");
+    if (!lines) return false;
+    applyParameterFileLines(*lines, panel);
+    return true;
+}
+
+} // namespace setup

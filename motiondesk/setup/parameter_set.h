@@ -1,0 +1,126 @@
+#pragma once
+// What the set-up window's buttons send: the whole parameter set down to the controller and
+// back, storing it in the controller's flash, the microstep driver's settings (read and written
+// through the controller) and the joystick buttons. Each method is one button; the window only
+// forwards the click.
+//
+// Every operation sends nothing while the link is unusable, and stops once an exchange has
+// left it so: the transport has told the user, and what follows would only act on a silent
+// line (questions about an ID nobody answered, a closing message for settings that never
+// arrived). Where a step's status is looked at, a failure also says "Communication Error!".
+
+#include "motiondesk/setup/setup_panel.h"
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace session {
+class CommandChannel;
+}
+namespace transport {
+class Clock;
+}
+namespace ui {
+class UserInterface;
+}
+
+namespace setup {
+
+struct UploadStep;
+
+inline constexpr const char* kSettingsDownloaded = "Settings downloaded!";
+inline constexpr const char* kSettingsUploaded = "Settings uploaded!";
+inline constexpr const char* kStoreQuestion = "Are you sure you want to save parameters to flash?";
+inline constexpr const char* kStoreTitle = "Store to Flash";
+inline constexpr const char* kStoreDone = "Store to Flash done!";
+inline constexpr const char* kStoreFailed = "Error setting flash!";
+inline constexpr const char* kDeviceIdTitle = "Device ID";
+inline constexpr const char* kDeviceIdSet =
+    "Device ID Set.  Perform store to flash and reset power "
+    "for new Device ID to take effect.";
+inline constexpr const char* kDeviceIdFailed = "Error setting device ID";
+inline constexpr const char* kBaudrateQuestion = "Are you sure you want change the baudrate?";
+inline constexpr const char* kBaudrateDone = "Baudrate change done.  Store to flash, exit "
+                                             "program, and reset power for new baudrate to take "
+                                             "effect.";
+inline constexpr const char* kBaudrateFailed = "Error setting baudrate.";
+inline constexpr const char* kDriverReadDone = "Driver settings uploaded!";
+inline constexpr const char* kDriverWriteDone = "Driver settings downloaded!";
+inline constexpr const char* kDriverTransferFailed =
+    "Microstep driver communication error! Make sure to disable Verimove, DIO control and "
+    "Joystick control.";
+// The wait between the driver transfer command and its check.
+inline constexpr int kDriverTransferWaitMs = 2000;
+
+// The rates of the "DB" codes 1 to 5, in code order.
+inline constexpr const char* kBaudRates[] = {"9600", "19200", "38400", "57600", "115200"};
+
+// The "DB" code (1 to 5) of a rate text compared as a number; 0 for any other rate.
+int baudCodeForRate(const std::string& rateText);
+
+// The message for a field that must hold a whole number but does not.
+std::string notWholeNumberMessage(const std::string& fieldName, const std::string& text);
+
+class ParameterSet {
+public:
+    // firmwareVersion is the controller's, read by the main window; it gates the upload.
+    ParameterSet(session::CommandChannel& channel, ui::UserInterface& ui, transport::Clock& clock,
+                 SetupPanel& panel, const int16_t& firmwareVersion);
+
+    void DownloadParameters(); // "Down"
+    // "Upload"; silent for the window's own load, which ends without the closing message.
+    void UploadParameters(bool silent = false);
+    // "Store": the question lists the changed settings above it, when there are any.
+    void StoreToFlash(const std::vector<std::string>& changedSettings = {});
+    void ReadDriverSettings();  // "Read"
+    void WriteDriverSettings(); // "Write"
+    void JoystickOn();          // "ON"
+    void JoystickOff();         // "OFF"
+
+    // The controls filled from the controller's replies since the last call.
+    std::set<std::string> takeFilledControls();
+
+private:
+    enum class Status { Unchecked, Checked };
+    struct VerimoveNumbers {
+        int32_t tolerance, error, attempts;
+    };
+
+    // Sends command; false once the operation is to stop (the link is unusable, or a checked
+    // exchange failed).
+    bool send(const std::string& command, Status status);
+    // The reply of a query, or nullopt when the exchange failed. Check stopped() afterwards.
+    std::optional<std::string> query(const std::string& command, Status status);
+    bool stopped() const;
+
+    std::optional<VerimoveNumbers> verimoveNumbers();
+    std::optional<int32_t> wholeNumberField(std::string& text, const char* fieldName);
+    bool sendTexts(std::initializer_list<std::pair<const char*, std::string*>> commands,
+                   Status status);
+    bool downloadDeviceId();
+    bool downloadBaudRate();
+
+    bool uploadStep(const UploadStep& step);
+    void fillText(const char* control, const std::string& reply);
+    void fillCheck(const char* control, const std::string& reply, bool anyOtherNumberClears);
+    void fillBootBits(const std::string& reply);
+    void fillBaudRate(const std::string& reply);
+    void fillDeviceId(const std::string& reply);
+    void fillPolarity(const std::string& reply);
+
+    void transferDriverSettings(bool write);
+    bool driverListsChosen();
+    void filled(const char* control) { filled_.insert(control); }
+
+    session::CommandChannel& channel_;
+    ui::UserInterface& ui_;
+    transport::Clock& clock_;
+    SetupPanel& panel_;
+    const int16_t& firmwareVersion_;
+    std::set<std::string> filled_;
+};
+
+} // namespace setup
