@@ -92,7 +92,9 @@ TEST_P(FirmwareGates, DisableWhatTheFirmwareLacksButStillSendIt) {
     open();
     for (const char* name : GetParam().disabled) {
         EXPECT_FALSE(driver.enabled(name)) << name;
-        if (QLabel* caption = captionOf(name)) EXPECT_FALSE(caption->isEnabled()) << name;
+        if (QLabel* caption = captionOf(name)) {
+            EXPECT_FALSE(caption->isEnabled()) << name;
+        }
     }
     for (const char* name : GetParam().enabled)
         EXPECT_TRUE(driver.enabled(name)) << name;
