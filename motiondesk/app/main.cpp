@@ -19,6 +19,16 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setApplicationName("Motiondesk");
+    // The menu entry of the installed package, so a desktop shows the program with its icon.
+    application.setDesktopFileName("motiondesk");
+
+    // The installed launcher's reason for not starting, for a user who started it from a menu.
+    const QString launchFailure = qEnvironmentVariable("MOTIONDESK_LAUNCH_FAILURE");
+    if (!launchFailure.isEmpty()) {
+        ui::QtUserInterface userInterface;
+        userInterface.showMessage(launchFailure.toLatin1().toStdString());
+        return 1;
+    }
 
     // Helper programs, job files and settings live in EXE below the program's own folder.
     const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString() + "/EXE";

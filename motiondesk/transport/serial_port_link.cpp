@@ -1,10 +1,13 @@
 #include "motiondesk/transport/serial_port_link.h"
 
+#include "motiondesk/transport/port_diagnosis.h"
 #include "motiondesk/transport/serial_settings.h"
 
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QSerialPort>
+#include <QSerialPortInfo>
+
+#include <sys/stat.h>
 
 namespace transport {
 
@@ -38,6 +41,19 @@ QSerialPort::StopBits toQt(SerialSettings::StopBits stopBits) {
     return QSerialPort::OneStop;
 }
 
+// A lock held by another program, an exclusive open and missing rights all come back as a
+// permission error; the diagnosis tells them apart.
+OpenFailure openFailure(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenFailure::NotFound;
+    case QSerialPort::PermissionError:
+        return OpenFailure::Refused;
+    default:
+        return OpenFailure::Other;
+    }
+}
+
 // Generous: the wire time of the bytes at the port's rate plus a second of slack.
 int writeTimeoutMs(std::size_t byteCount, int baudRate) {
     const int wireMs = baudRate > 0 ? static_cast<int>(byteCount * 10 * 1000 / baudRate) : 0;
@@ -49,8 +65,18 @@ int writeTimeoutMs(std::size_t byteCount, int baudRate) {
 std::string serialPortPath(int portNumber, const std::string& exeFolder) {
     if (portNumber < 1) return {};
     const std::string linked = exeFolder + "/ports/COM" + std::to_string(portNumber);
-    if (QFileInfo::exists(QString::fromStdString(linked))) return linked;
+    // An assigned adapter that is unplugged must not quietly become /dev/ttyS<n-1>.
+    struct stat entry {};
+    if (::lstat(linked.c_str(), &entry) == 0) return linked;
     return "/dev/ttyS" + std::to_string(portNumber - 1);
+}
+
+std::vector<SerialPortDescription> availableSerialPorts() {
+    std::vector<SerialPortDescription> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        ports.push_back({info.systemLocation().toStdString(), info.description().toStdString(),
+                         info.manufacturer().toStdString(), info.serialNumber().toStdString()});
+    return ports;
 }
 
 SerialPortLink::SerialPortLink(std::string exeFolder)
@@ -92,8 +118,8 @@ bool SerialPortLink::openPath() {
     port_->setStopBits(toQt(settings->stopBits));
     port_->setFlowControl(QSerialPort::NoFlowControl);
     if (!port_->open(QIODevice::ReadWrite)) {
-        errorText_ = "Cannot open COM" + std::to_string(portNumber_) + " (" + devicePath_ +
-                     "): " + port_->errorString().toStdString();
+        errorText_ = openFailureText(portNumber_, devicePath_, openFailure(port_->error()),
+                                     port_->errorString().toStdString());
         return false;
     }
     // A pseudo-terminal has no DTR line; that is no reason to refuse the port.
@@ -166,9 +192,14 @@ std::string SerialPortLink::errorText() const {
 // The platform's own text for a failed read is often a stale errno; say what happened first.
 std::string SerialPortLink::describeRuntimeError() const {
     const std::string detail = port_->errorString().toStdString();
+    // An unplugged adapter shows as a read or write error with an unrelated text; its device
+    // node has gone with it.
+    struct stat device {};
+    if (::stat(devicePath_.c_str(), &device) != 0)
+        return vanishedPortText(portNumber_, devicePath_, detail);
     switch (port_->error()) {
     case QSerialPort::ResourceError:
-        return "The serial port is no longer available (" + detail + ").";
+        return vanishedPortText(portNumber_, devicePath_, detail);
     case QSerialPort::ReadError:
         return "Reading from the serial port failed (" + detail + ").";
     case QSerialPort::WriteError:

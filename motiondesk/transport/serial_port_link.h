@@ -1,11 +1,13 @@
 #pragma once
-// The serial-port control on a real port: COM<n> is EXE/ports/COM<n> when that path exists (a
-// link to a USB adapter, a pseudo-terminal, ...), otherwise /dev/ttyS<n-1>.
+// The serial-port control on a real port: COM<n> is EXE/ports/COM<n> when there is such an entry
+// (a link to a USB adapter, a pseudo-terminal, ...; also one whose device is unplugged, which then
+// fails to open), otherwise /dev/ttyS<n-1>. Also the list of the machine's serial ports.
 
 #include "motiondesk/transport/serial_link.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QSerialPort;
 
@@ -13,6 +15,17 @@ namespace transport {
 
 // The device path that port number n opens, given the EXE folder; empty for n below 1.
 std::string serialPortPath(int portNumber, const std::string& exeFolder);
+
+// A serial port of this machine as the system describes it (texts in UTF-8, as given).
+struct SerialPortDescription {
+    std::string device; // e.g. /dev/ttyUSB0
+    std::string description;
+    std::string manufacturer;
+    std::string serialNumber;
+};
+
+// The machine's serial ports, in the order the system lists them.
+std::vector<SerialPortDescription> availableSerialPorts();
 
 class SerialPortLink final : public SerialLink {
 public:

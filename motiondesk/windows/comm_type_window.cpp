@@ -1,22 +1,27 @@
 #include "motiondesk/windows/comm_type_window.h"
 
+#include "motiondesk/transport/command_transport.h"
 #include "motiondesk/transport/connection_state.h"
+#include "motiondesk/transport/port_diagnosis.h"
 #include "motiondesk/transport/serial_link.h"
-#include "motiondesk/transport/serial_port_link.h"
 #include "motiondesk/ui/user_interface.h"
 #include "motiondesk/windows/search_window.h"
 #include "motiondesk/windows/select_window.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace connection {
@@ -45,6 +50,26 @@ QStringList numbered(const char* prefix, int first, int last, const char* format
         items << QString(prefix) + QString::asprintf(format, n);
     return items;
 }
+
+QLabel* makeNote(QWidget* parent, const char* name, QColor colour) {
+    auto* note = new QLabel(parent);
+    note->setObjectName(name);
+    note->setWordWrap(true);
+    note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette palette = note->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    note->setPalette(palette);
+    return note;
+}
+
+QString capitalised(const std::string& text) {
+    QString shown = latin1(text);
+    if (!shown.isEmpty()) shown[0] = shown[0].toUpper();
+    return shown;
+}
+
+// The columns of the list of the machine's serial ports.
+enum PortColumn { DeviceColumn, DescriptionColumn, MakerColumn, SerialColumn, AssignedColumn };
 
 QPushButton* makeButton(QWidget* parent, const char* name, const char* text) {
     auto* button = new QPushButton(text, parent);
@@ -82,8 +107,10 @@ QPixmap motorPicture() {
 
 } // namespace
 
-CommTypeWindow::CommTypeWindow(const session::WindowServices& services, QWidget* parent)
-    : QWidget(parent), services_(services) {
+CommTypeWindow::CommTypeWindow(const session::WindowServices& services, QWidget* parent,
+                               SerialPortCatalog catalog)
+    : QWidget(parent), services_(services), catalog_(std::move(catalog)),
+      assignment_(services_.exeFolder, catalog_.byIdFolder) {
     setObjectName("CommType");
     setWindowTitle("LMC-7 GUI");
     services_.program.GuiVersion = session::kGuiVersion;
@@ -102,6 +129,7 @@ CommTypeWindow::CommTypeWindow(const session::WindowServices& services, QWidget*
 
     auto* choices = new QVBoxLayout;
     choices->addWidget(buildSerialFrame());
+    choices->addWidget(buildPortsFrame());
     choices->addWidget(buildUsbFrame());
     auto* exit = makeButton(this, "Close", "Exit");
     connect(exit, &QPushButton::clicked, this, &CommTypeWindow::onExit);
@@ -114,6 +142,7 @@ CommTypeWindow::CommTypeWindow(const session::WindowServices& services, QWidget*
     layout->addLayout(side);
     layout->addLayout(choices, 1);
 
+    refreshPortList();
     loadSettings();
 }
 
@@ -122,15 +151,15 @@ QWidget* CommTypeWindow::buildSerialFrame() {
     port_ = makeList(frame, "combo", numbered("COM", 1, 15, "%d"));
     baud_ = makeList(frame, "baudCom", {"9600", "19200", "38400", "57600", "115200"});
     deviceId_ = makeList(frame, "DeviceIDCombo", numbered("", 1, 99, "%02d"));
-    portDevice_ = new QLabel(frame);
-    portDevice_->setObjectName("PortDevice");
-    portDevice_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QPalette dim = portDevice_->palette();
-    dim.setColor(QPalette::WindowText, dim.color(QPalette::PlaceholderText));
-    portDevice_->setPalette(dim);
-    connect(port_, &QComboBox::currentTextChanged, this, &CommTypeWindow::showPortDevice);
+    portDevice_ = makeNote(frame, "PortDevice", palette().color(QPalette::PlaceholderText));
+    portProblem_ = makeNote(frame, "PortProblem", QColor(170, 30, 20));
+    connect(port_, &QComboBox::currentTextChanged, this, [this] {
+        showPortDevice();
+        updatePortButtons();
+    });
 
-    // The three lists line up in one column; what the port opens is shown beside it.
+    // The three lists line up in one column; what the port opens is shown beside them, and what
+    // stands in the way of using it below.
     auto* grid = new QGridLayout;
     const std::pair<const char*, QComboBox*> rows[] = {
         {"Port:", port_}, {"Baud rate:", baud_}, {"Device ID:", deviceId_}};
@@ -141,7 +170,7 @@ QWidget* CommTypeWindow::buildSerialFrame() {
         grid->addWidget(label, row, 0);
         grid->addWidget(rows[row].second, row, 1);
     }
-    grid->addWidget(portDevice_, 0, 2);
+    grid->addWidget(portDevice_, 0, 2, 3, 1, Qt::AlignTop);
     grid->setColumnStretch(2, 1);
 
     auto* connectButton = makeButton(frame, "Command25", "RS-485");
@@ -159,6 +188,46 @@ QWidget* CommTypeWindow::buildSerialFrame() {
 
     auto* layout = new QVBoxLayout(frame);
     layout->addLayout(grid);
+    layout->addWidget(portProblem_);
+    layout->addLayout(buttons);
+    return frame;
+}
+
+QWidget* CommTypeWindow::buildPortsFrame() {
+    auto* frame = new QGroupBox("Serial ports of this computer", this);
+    portList_ = new QTreeWidget(frame);
+    portList_->setObjectName("SerialPortList");
+    portList_->setHeaderLabels({"Device", "Description", "Maker", "Serial number", "Port"});
+    portList_->setRootIsDecorated(false);
+    portList_->setUniformRowHeights(true);
+    portList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    portList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    portList_->header()->setStretchLastSection(false);
+    portList_->setMinimumHeight(4 * portList_->fontMetrics().height() + 12);
+    portList_->setMaximumHeight(8 * portList_->fontMetrics().height() + 12);
+    noPorts_ = new QLabel("No serial ports were found on this computer.", frame);
+    noPorts_->setObjectName("NoSerialPorts");
+
+    assign_ = makeButton(frame, "AssignPort", "Assign");
+    release_ = makeButton(frame, "ReleasePort", "Release");
+    auto* refresh = makeButton(frame, "RefreshPorts", "Refresh");
+    connect(assign_, &QPushButton::clicked, this, &CommTypeWindow::onAssign);
+    connect(release_, &QPushButton::clicked, this, &CommTypeWindow::onRelease);
+    connect(refresh, &QPushButton::clicked, this, [this] {
+        refreshPortList();
+        showPortDevice();
+    });
+    connect(portList_, &QTreeWidget::itemSelectionChanged, this,
+            &CommTypeWindow::updatePortButtons);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(assign_);
+    buttons->addWidget(release_);
+    buttons->addStretch();
+    buttons->addWidget(refresh);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(portList_);
+    layout->addWidget(noPorts_);
     layout->addLayout(buttons);
     return frame;
 }
@@ -196,14 +265,96 @@ void CommTypeWindow::saveSettings() {
     writeCommSettings(services_.exeFolder + "/" + CommSettingsFileName, currentSettings());
 }
 
-// Shows which device the chosen COM name opens, and where a link below EXE/ports leads.
+int CommTypeWindow::chosenPort() const {
+    return portNumberFromText(latin1(port_->currentText()));
+}
+
+// Shows which device the chosen COM name opens (a link's target, and the device that leads to),
+// and why it cannot be used where that is known: the main window's reason for not opening it,
+// else what can be seen without opening it.
 void CommTypeWindow::showPortDevice() {
-    const int number = portNumberFromText(latin1(port_->currentText()));
-    const QString path =
-        QString::fromStdString(transport::serialPortPath(number, services_.exeFolder));
-    const QFileInfo device(path);
-    const QString shown = device.isSymLink() ? device.symLinkTarget() : path;
-    portDevice_->setText(shown.isEmpty() ? QString() : QString::fromUtf8("\u2192 ") + shown);
+    const int number = chosenPort();
+    const transport::PortState state = transport::describePortState(number, services_.exeFolder);
+    QString shown;
+    if (!state.shownTarget.empty())
+        shown = QString::fromUtf8("\u2192 ") + latin1(state.shownTarget);
+    if (!state.device.empty()) shown += " (" + latin1(state.device) + ")";
+    portDevice_->setText(shown);
+    const bool failedHere = number == failedPort_ && !openFailure_.empty();
+    portProblem_->setText(failedHere ? latin1(openFailure_) : capitalised(state.problem));
+    portProblem_->setVisible(!portProblem_->text().isEmpty());
+}
+
+// Fills the list of the machine's serial ports with the COM numbers assigned to them, keeping the
+// selection.
+void CommTypeWindow::refreshPortList() {
+    const QString selected =
+        portList_->currentItem() ? portList_->currentItem()->text(DeviceColumn) : QString();
+    const QSignalBlocker quiet(portList_);
+    portList_->clear();
+    for (const transport::SerialPortDescription& port : catalog_.list()) {
+        QStringList assigned;
+        for (int number : assignment_.portsOf(port.device))
+            assigned << "COM" + QString::number(number);
+        auto* item = new QTreeWidgetItem(portList_, {QString::fromStdString(port.device),
+                                                     QString::fromStdString(port.description),
+                                                     QString::fromStdString(port.manufacturer),
+                                                     QString::fromStdString(port.serialNumber),
+                                                     assigned.join(", ")});
+        if (item->text(DeviceColumn) == selected) portList_->setCurrentItem(item);
+    }
+    noPorts_->setVisible(portList_->topLevelItemCount() == 0);
+    fitPortListWidth();
+    updatePortButtons();
+}
+
+// Every column is shown whole, so the window grows with long descriptions rather than hiding
+// the assigned COM numbers at the far right.
+void CommTypeWindow::fitPortListWidth() {
+    int width = 2 * portList_->frameWidth() + portList_->verticalScrollBar()->sizeHint().width();
+    const QFontMetrics metrics = portList_->fontMetrics();
+    const int margin = 2 * portList_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    for (int column = 0; column < portList_->columnCount(); ++column) {
+        int columnWidth = portList_->header()->sectionSizeHint(column);
+        for (int row = 0; row < portList_->topLevelItemCount(); ++row)
+            columnWidth = std::max(
+                columnWidth,
+                metrics.horizontalAdvance(portList_->topLevelItem(row)->text(column)) + margin);
+        width += columnWidth;
+    }
+    portList_->setMinimumWidth(width);
+}
+
+void CommTypeWindow::updatePortButtons() {
+    const int number = chosenPort();
+    const bool valid = number >= 1 && number <= HighestAssignablePort;
+    const QString com = valid ? "COM" + QString::number(number) : QString("the port");
+    assign_->setText("Assign to " + com);
+    release_->setText("Release " + com);
+    assign_->setEnabled(valid && portList_->currentItem());
+    release_->setEnabled(valid && assignment_.isAssigned(number));
+}
+
+void CommTypeWindow::onAssign() {
+    QTreeWidgetItem* item = portList_->currentItem();
+    if (!item) return;
+    const PortAssignment::Outcome outcome =
+        assignment_.assign(chosenPort(), item->text(DeviceColumn).toStdString());
+    if (!outcome.failure.empty())
+        services_.ui.showMessage(outcome.failure);
+    else
+        openFailure_.clear();
+    refreshPortList();
+    showPortDevice();
+}
+
+void CommTypeWindow::onRelease() {
+    if (const auto failure = assignment_.release(chosenPort()))
+        services_.ui.showMessage(*failure);
+    else
+        openFailure_.clear();
+    refreshPortList();
+    showPortDevice();
 }
 
 void CommTypeWindow::onRs485() {
@@ -214,7 +365,16 @@ void CommTypeWindow::onRs485() {
     state.BaudRate = settings.baud;
     state.DeviceName = settings.deviceId;
     state.SerialPort = portNumberFromText(settings.port);
+    services_.transport.LastErrorText.clear();
     services_.showMainWindow(this);
+
+    // The main window only says that the port is not available; why is kept here, beside the
+    // port list, until another port is chosen or connected.
+    const std::string& reason = services_.transport.LastErrorText;
+    const bool openFailed = reason.rfind(transport::openFailurePrefix(state.SerialPort), 0) == 0;
+    failedPort_ = state.SerialPort;
+    openFailure_ = openFailed ? reason : std::string();
+    showPortDevice();
 }
 
 void CommTypeWindow::onUsb() {

@@ -63,7 +63,12 @@ std::optional<std::string> LoaderLinks::openSerial() {
     transport_ = std::make_unique<transport::CommandTransport>(
         state_, transport::TransportPolicy::proglift(), serial_.get(), nullptr, nullptr,
         factory_.clock ? *factory_.clock : realClock_);
-    if (!transport_->OpenSerialPort()) return "Could not open serial port!";
+    // The reason follows the fixed text, as the USB library's does: a busy port, missing rights
+    // or an unplugged adapter each need something else done.
+    if (!transport_->OpenSerialPort()) {
+        if (transport_->LastErrorText.empty()) return "Could not open serial port!";
+        return "Could not open serial port! " + transport_->LastErrorText;
+    }
     state_.LinkOpen = true;
     return std::nullopt;
 }

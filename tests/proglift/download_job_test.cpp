@@ -162,7 +162,7 @@ TEST(Download, LinkThatCannotBeOpenedIsReportedAndNothingIsSent) {
         {"serial port not there",
          {"LIN:1785", "COM:SERIAL", "POR:9", "BAU:9600", "DEV:01", "OPE:DOWNLOAD",
           "FIL:CompileOut.txt", "MOD:KT-210"},
-         "Could not open serial port!"},
+         "Could not open serial port! No such file or directory"},
         {"no USB device with that ID",
          {"LIN:1785", "COM:USB", "DEV:02", "POR:1", "BAU:9600", "OPE:DOWNLOAD",
           "FIL:CompileOut.txt", "MOD:KT-210"},

@@ -293,8 +293,11 @@ TEST(EndToEnd, PortThatIsNotASerialPortCannotBeOpened) {
                         "LIN:1785\r\nCOM:SERIAL\r\nDEV:01\r\nPOR:7\r\nBAU:9600\r\nOPE:UPLOAD\r\n"
                         "FIL:CompileOut.txt\r\nMOD:KT-210\r\n");
     EXPECT_EQ(loader.run(), 1);
+    const std::string link = loader.portPath(7);
     EXPECT_EQ(loader.folder.read("UploadOut.txt"),
-              "UPLOAD FAILED!\r\nCould not open serial port!\r\n");
+              "UPLOAD FAILED!\r\nCould not open serial port! Cannot open COM7 (" + link +
+                  "): this is a file, not a serial device. Remove " + link +
+                  ", or assign a port to COM7.\r\n");
 }
 
 TEST(EndToEnd, NoSetupFileEndsWithoutWritingAnything) {

@@ -25,7 +25,9 @@ namespace testing_support {
 
 class SimProcess {
 public:
-    explicit SimProcess(QStringList arguments) : arguments_(std::move(arguments)) {
+    // program is another controller-sim than the built one (an installed copy).
+    explicit SimProcess(QStringList arguments, QString program = SimProcess::program())
+        : arguments_(std::move(arguments)), program_(std::move(program)) {
         for (QString& argument : arguments_)
             argument.replace("{dir}", folder_.path());
     }
@@ -36,7 +38,7 @@ public:
     static QString program() { return QStringLiteral(SUITE_BUILD_DIR "/controller-sim"); }
 
     bool start(int deadlineMs = 15000) {
-        process_.setProgram(program());
+        process_.setProgram(program_);
         process_.setArguments(arguments_);
         process_.setWorkingDirectory(folder_.path());
         process_.start();
@@ -96,6 +98,7 @@ private:
 
     QTemporaryDir folder_;
     QStringList arguments_;
+    QString program_;
     QProcess process_;
     QStringList lines_;
     QString error_;

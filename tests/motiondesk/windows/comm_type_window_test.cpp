@@ -1,11 +1,14 @@
 #include "connection_harness.h"
+#include "motiondesk/transport/serial_port_link.h"
 #include "motiondesk/windows/comm_type_window.h"
 #include "support/modal_helpers.h"
+#include "support/pseudo_terminal.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -177,6 +180,94 @@ TEST_F(CommType, ShowsWhereAPortLinkLeads) {
     EXPECT_TRUE(device->text().endsWith("/dev/null")) << device->text().toStdString();
     setText(window.get(), "combo", "COM3");
     EXPECT_TRUE(device->text().endsWith("/dev/ttyS2")) << device->text().toStdString();
+}
+
+// The machine's serial ports: one pseudo-terminal, with a stable name in a scratch by-id folder.
+class CommTypePorts : public CommType {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(adapter.ready());
+        std::filesystem::create_directories(world.path("ports"));
+        std::filesystem::create_directories(world.path("by-id"));
+        std::filesystem::create_symlink(adapter.deviceName(), stableName);
+        catalog.list = [this] {
+            return std::vector<transport::SerialPortDescription>{
+                {adapter.deviceName(), "FT232R USB UART", "FTDI", "A10K4XYZ"}};
+        };
+        catalog.byIdFolder = world.path("by-id");
+    }
+    std::unique_ptr<connection::CommTypeWindow> openOn(const char* port) {
+        auto window = std::make_unique<connection::CommTypeWindow>(services, nullptr, catalog);
+        setText(window.get(), "combo", port);
+        auto* ports = window->findChild<QTreeWidget*>("SerialPortList");
+        ports->setCurrentItem(ports->topLevelItem(0));
+        return window;
+    }
+    static QString shown(QWidget* window, const char* name) {
+        return window->findChild<QLabel*>(name)->text();
+    }
+    static QString row(QWidget* window) {
+        const QTreeWidgetItem* item =
+            window->findChild<QTreeWidget*>("SerialPortList")->currentItem();
+        QStringList columns;
+        for (int column = 0; column < item->columnCount(); ++column)
+            columns << item->text(column);
+        return columns.join('|');
+    }
+
+    transport_testing::PseudoTerminal adapter{1};
+    std::string stableName = world.path("by-id/usb-FTDI_FT232R_USB_UART_A10K4XYZ-if00-port0");
+    connection::SerialPortCatalog catalog;
+    session::WindowServices services = world.services();
+};
+
+TEST_F(CommTypePorts, AssignsTheChosenPortToTheComNumberAndReleasesIt) {
+    auto window = openOn("COM4");
+    const QString device = QString::fromStdString(adapter.deviceName());
+    EXPECT_EQ(row(window.get()), device + "|FT232R USB UART|FTDI|A10K4XYZ|");
+    EXPECT_EQ(window->findChild<QPushButton*>("AssignPort")->text(), "Assign to COM4");
+
+    click(window.get(), "AssignPort");
+    EXPECT_EQ(std::filesystem::read_symlink(world.path("ports/COM4")), stableName);
+    EXPECT_EQ(row(window.get()), device + "|FT232R USB UART|FTDI|A10K4XYZ|COM4");
+    EXPECT_EQ(shown(window.get(), "PortDevice"), QString::fromUtf8("\u2192 ") +
+                                                     QString::fromStdString(stableName) + " (" +
+                                                     device + ")");
+
+    click(window.get(), "ReleasePort");
+    EXPECT_FALSE(std::filesystem::is_symlink(world.path("ports/COM4")));
+    EXPECT_TRUE(shown(window.get(), "PortDevice").endsWith("/dev/ttyS3"));
+
+    world.writeFile("ports/COM4", "kept");
+    click(window.get(), "AssignPort");
+    EXPECT_EQ(world.ui.messages(), Messages{world.path("ports/COM4") +
+                                            " is a file, not a link to a device, and was left as "
+                                            "it is. Remove it to assign a port to COM4."});
+    EXPECT_EQ(world.readFile("ports/COM4"), "kept");
+}
+
+TEST_F(CommTypePorts, UnpluggedAdapterIsShownAndTheMainWindowsReasonKeptBesideTheList) {
+    std::filesystem::remove(stableName);
+    std::filesystem::create_symlink(stableName, world.path("ports/COM5"));
+    services.showMainWindow = [this](QWidget*) {
+        transport::SerialPortLink port(world.exeFolder());
+        world.transport.setSerialLink(&port);
+        world.transport.OpenSerialPort();
+        world.transport.setSerialLink(nullptr);
+    };
+    auto window = openOn("COM5");
+    const std::string unplugged = "COM5 is assigned to " + stableName +
+                                  ", which is not there: the adapter is unplugged, or it came "
+                                  "back under another name. Plug it in again, or assign another "
+                                  "port to COM5.";
+    EXPECT_EQ(shown(window.get(), "PortProblem").toStdString(), unplugged);
+
+    click(window.get(), "Command25");
+    EXPECT_EQ(shown(window.get(), "PortProblem").toStdString(),
+              "Cannot open COM5 (" + stableName + "): " + unplugged)
+        << "an unplugged adapter must not turn COM5 into /dev/ttyS4";
+    setText(window.get(), "combo", "COM6");
+    EXPECT_FALSE(shown(window.get(), "PortProblem").contains("COM5"));
 }
 
 } // namespace

@@ -29,10 +29,14 @@ public:
     explicit PseudoTerminal(int portNumber) {
         char slaveName[256] = {};
         if (openpty(&controller_, &slave_, slaveName, nullptr, nullptr) != 0) return;
+        // Programs the test starts must not inherit either end and so hold the line themselves.
+        fcntl(controller_, F_SETFD, FD_CLOEXEC);
+        fcntl(slave_, F_SETFD, FD_CLOEXEC);
         termios settings{};
         tcgetattr(slave_, &settings);
         cfmakeraw(&settings);
         tcsetattr(slave_, TCSANOW, &settings);
+        deviceName_ = slaveName;
         const std::string ports = exeFolder() + "/ports";
         mkdir(ports.c_str(), 0755);
         linkPath_ = ports + "/COM" + std::to_string(portNumber);
@@ -48,6 +52,11 @@ public:
     bool ready() const { return folder_.isValid() && controller_ >= 0 && linked_; }
     std::string exeFolder() const { return folder_.path().toStdString(); }
     const std::string& linkPath() const { return linkPath_; }
+    // The terminal device the link leads to (/dev/pts/<n>), and this test's own open end of it.
+    const std::string& deviceName() const { return deviceName_; }
+    int deviceDescriptor() const { return slave_; }
+    // Lets other users reach the EXE folder (a private temporary folder otherwise).
+    bool shareFolder() const { return chmod(exeFolder().c_str(), 0755) == 0; }
 
     // The controller sends these bytes.
     void send(const std::string& bytes) {
@@ -82,6 +91,7 @@ private:
     int controller_ = -1;
     int slave_ = -1;
     std::string linkPath_;
+    std::string deviceName_;
     bool linked_ = false;
 };
 
