@@ -88,9 +88,14 @@ bool Startup::load(transport::SerialLink* ownPort) {
 // Only a controller of our model (its name holds "KTR") gets any further command.
 bool Startup::openSerialLink(transport::SerialLink* ownPort) {
     transport_.setSerialLink(ownPort);
+    transport_.LastErrorText.clear();
+    // The reason (permission, a program that holds the port, an unplugged adapter) follows the
+    // message, so the user knows what to do about it.
     if (!ownPort || !transport_.OpenSerialPort()) {
         channel_.setLinkOpen(false);
-        channel_.tell(kPortNotAvailable);
+        const std::string& reason = transport_.LastErrorText;
+        channel_.tell(reason.empty() ? std::string(kPortNotAvailable)
+                                     : std::string(kPortNotAvailable) + "\r\r" + reason);
         return false;
     }
     channel_.setLinkOpen(true);

@@ -68,9 +68,10 @@ TEST_F(Startup, PortThatCannotOpenIsReportedAndNothingIsSent) {
     openKeepingLog();
     EXPECT_TRUE(sent().empty());
     EXPECT_FALSE(state.LinkOpen);
-    EXPECT_EQ(ui.messages(), (Commands{mainwindow::kPortNotAvailable}));
+    EXPECT_EQ(ui.messages(), (Commands{std::string(mainwindow::kPortNotAvailable) +
+                                        "\r\rCannot open the port."}));
     EXPECT_EQ(ui.messages()[0], "Communication port not available!  Please select available "
-                                "communication port and try again.");
+                                "communication port and try again.\r\rCannot open the port.");
 }
 
 TEST_F(Startup, FailedReadBackStopsThereWithOneCommunicationError) {
