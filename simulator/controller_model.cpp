@@ -101,6 +101,8 @@ ControllerModel::ControllerModel(ControllerConfig config)
         parameters_[std::string(p->name)] = std::string(p->initial);
     for (auto name : {"DRVMS", "DRVRC", "DRVIC", "DRVIT"})
         driverSettings_[name] = parameters_[name];
+    if (const auto* codes = progsmith::findModel(model_->code); codes && codes->varMin == 0)
+        firstVariable_ = 0;
     lastUs_ = nowUs_();
     stored_ = {parameters_, variables_, dioTable_, activeId_, activeBaudCode_};
 }
@@ -450,7 +452,7 @@ ControllerModel::Reply ControllerModel::handleVariable(std::string_view key,
                                                        std::optional<std::string_view> value) {
     auto index = indexAfter(key, "V");
     if (!index) return std::nullopt;
-    if (*index < 1 || *index > 100) return "?";
+    if (*index < firstVariable_ || *index > 100) return "?";
     auto& variable = variables_[size_t(*index)];
     if (!value) return std::to_string(variable);
     auto number = parseInRange(*value, INT32_MIN, INT32_MAX);

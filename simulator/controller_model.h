@@ -127,7 +127,8 @@ private:
     bool driverWriteOk_ = false;
     std::map<std::string, std::string, std::less<>> driverSettings_;
     std::array<int64_t, 2> counterOverride_{-1, -1}; // SPC shown without a program behind it
-    std::array<int32_t, 101> variables_{}; // by number; V1 .. V100 are reachable by command
+    std::array<int32_t, 101> variables_{}; // by number; V1 .. V100 are reachable by command,
+    int firstVariable_ = 1;                // and V0 where the model numbers them from 0
     std::vector<std::string> slots_;
     std::array<std::array<int32_t, 5>, 16> dioTable_{};
 

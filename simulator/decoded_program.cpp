@@ -53,6 +53,8 @@ constexpr std::array<Form, 3> kArcForms{Form::ArcOperand1, Form::ArcOperand2, Fo
 constexpr std::array<Form, 3> kArcVarForms{Form::ArcOperand1_Var, Form::ArcOperand2_Var,
                                            Form::ArcOperand3_Var};
 
+constexpr int32_t kBits = 8; // DO1 .. DO8, EO1 .. EO8
+
 constexpr std::string_view kMissingOperand = "no operand line before it";
 constexpr std::string_view kUnknownLine = "not a compiled line";
 constexpr std::string_view kOutside = "jump out of the program";
@@ -70,25 +72,32 @@ public:
         const auto end = std::find(slots.begin(), slots.end(), std::string());
         program_.lines.assign(slots.begin(), end);
         size_ = int32_t(program_.lines.size());
-        formByCode_.fill(-1);
+        readByCode_.fill(-1);
         if (model_ == nullptr) return;
-        // A code that is a read code is an operand line; otherwise the first instruction form
-        // of the table with that code (KT-230 gives 63 to both EO<n>= and CPAR2=).
+        // A code can stand for a read and for instructions (KT-230 gives 62 to the EO<n> read
+        // and CPAR1=, 63 to EO<n>= and CPAR2=, 64 to EO<n>=V and CPAR3=): a line that a
+        // statement reads as its operand is the read, any other line one of the instructions.
         for (size_t f = 0; f < progsmith::kFormCount; ++f) {
             const int code = progsmith::codeOf(model_, Form(f));
             if (code < 0 || code > 255) continue;
-            const bool read = progsmith::formInfo(Form(f)).kind == FormKind::Read;
-            auto& chosen = formByCode_[size_t(code)];
-            if (chosen < 0 || (read && progsmith::formInfo(Form(chosen)).kind != FormKind::Read))
-                chosen = int16_t(f);
+            if (progsmith::formInfo(Form(f)).kind == FormKind::Read) {
+                if (readByCode_[size_t(code)] < 0) readByCode_[size_t(code)] = int16_t(f);
+            } else {
+                instructionsByCode_[size_t(code)].push_back(Form(f));
+            }
         }
     }
 
     DecodedProgram run() {
         program_.code.resize(size_t(size_) + 1);
+        operandSlots_.assign(size_t(size_), false);
         for (int32_t i = 0; i < size_; ++i)
             program_.code[size_t(i)] = decode(i);
         program_.code[size_t(size_)] = {.op = Op::End};
+        // A line read as an operand is passed over like every operand line, whatever
+        // instruction its code could also be.
+        for (int32_t i = 0; i < size_; ++i)
+            if (operandSlots_[size_t(i)]) program_.code[size_t(i)] = {.op = Op::Skip};
         linkLabels();
         resolveSlots();
         return std::move(program_);
@@ -99,7 +108,9 @@ private:
     int variableCount_;
     DecodedProgram program_;
     int32_t size_ = 0;
-    std::array<int16_t, 256> formByCode_{};
+    std::array<int16_t, 256> readByCode_{};
+    std::array<std::vector<Form>, 256> instructionsByCode_{}; // in table order
+    std::vector<bool> operandSlots_; // slots that a statement reads as an operand line
     std::vector<std::pair<int32_t, int32_t>> calls_;  // call slot, label
     std::vector<std::pair<int32_t, int32_t>> labels_; // label, SUB slot
 
@@ -110,10 +121,18 @@ private:
         return {.op = Op::Fault, .index = int32_t(program_.faults.size() - 1)};
     }
 
-    std::optional<Form> deviceForm(std::string_view text) const {
+    // The read form of a device line's code.
+    std::optional<Form> readForm(std::string_view text) const {
         const int code = codeNumber(splitDeviceLine(text).code);
-        if (code < 0 || formByCode_[size_t(code)] < 0) return std::nullopt;
-        return Form(formByCode_[size_t(code)]);
+        if (code < 0 || readByCode_[size_t(code)] < 0) return std::nullopt;
+        return Form(readByCode_[size_t(code)]);
+    }
+
+    // The instruction forms of a device line's code; empty for an unknown code or a read.
+    const std::vector<Form>& instructionForms(std::string_view text) const {
+        static const std::vector<Form> none;
+        const int code = codeNumber(splitDeviceLine(text).code);
+        return code < 0 ? none : instructionsByCode_[size_t(code)];
     }
 
     bool variableInRange(int32_t number) const {
@@ -139,12 +158,16 @@ private:
             return Operand{Operand::Kind::Constant, *constant};
         }
         if (!text.starts_with("&")) return std::nullopt;
-        const auto form = deviceForm(text);
-        if (!form || progsmith::formInfo(*form).kind != FormKind::Read) return std::nullopt;
-        if (*form == Form::TR) return Operand{Operand::Kind::Timer, 0};
+        const auto form = readForm(text);
+        if (!form) return std::nullopt;
+        if (*form == Form::TR) {
+            operandSlots_[size_t(i)] = true;
+            return Operand{Operand::Kind::Timer, 0};
+        }
         const std::string_view argument = splitDeviceLine(text).argument;
         const auto number = argument.empty() ? std::optional<int32_t>(0) : parseInt32(argument);
         if (!number) return std::nullopt;
+        operandSlots_[size_t(i)] = true;
         program_.reads.push_back({*form, *number});
         return Operand{Operand::Kind::Device, int32_t(program_.reads.size() - 1)};
     }
@@ -155,16 +178,16 @@ private:
     std::optional<Operand> valueLineAt(int32_t i, const std::array<Form, N>& constants,
                                        const std::array<Form, N>& variables, size_t& which) {
         if (i < 0 || !line(i).starts_with("&")) return std::nullopt;
-        const auto form = deviceForm(line(i));
-        if (!form) return std::nullopt;
         const std::string_view argument = splitDeviceLine(line(i)).argument;
-        for (which = 0; which < N; ++which) {
-            if (*form == constants[which]) {
-                const auto value = parseInt32(argument);
-                if (!value) return std::nullopt;
-                return Operand{Operand::Kind::Constant, *value};
+        for (const Form form : instructionForms(line(i))) {
+            for (which = 0; which < N; ++which) {
+                if (form == constants[which]) {
+                    const auto value = parseInt32(argument);
+                    if (!value) return std::nullopt;
+                    return Operand{Operand::Kind::Constant, *value};
+                }
+                if (form == variables[which]) return variable(argument);
             }
-            if (*form == variables[which]) return variable(argument);
         }
         return std::nullopt;
     }
@@ -215,10 +238,24 @@ private:
         return fault(std::string(kUnknownLine));
     }
 
+    // Why the operand line at slot i cannot be read.
+    Instruction missingOperand(int32_t i) {
+        if (i >= 0 && line(i).starts_with("VR")) {
+            const auto number = parseInt32(line(i).substr(2));
+            if (number && !variableInRange(*number)) return outOfRange(*number);
+        }
+        return fault(std::string(kMissingOperand));
+    }
+
+    Instruction outOfRange(int32_t variableNumber) {
+        return fault("variable V" + std::to_string(variableNumber) + " out of range");
+    }
+
     Instruction assignment(int32_t i) {
         const auto destination = operandAt(i - 1);
         const auto source = operandAt(i - 2);
-        if (!destination || !source) return fault(std::string(kMissingOperand));
+        if (!destination) return missingOperand(i - 1);
+        if (!source) return missingOperand(i - 2);
         if (destination->kind != Operand::Kind::Variable)
             return fault("the destination is not a variable");
         return {.op = Op::Assign, .destination = destination->value, .a = *source};
@@ -231,7 +268,9 @@ private:
         const auto destination = operandAt(i - 1);
         const auto left = operandAt(i - 2);
         const auto right = operandAt(i - 3);
-        if (!destination || !left || !right) return fault(std::string(kMissingOperand));
+        if (!destination) return missingOperand(i - 1);
+        if (!left) return missingOperand(i - 2);
+        if (!right) return missingOperand(i - 3);
         if (destination->kind != Operand::Kind::Variable)
             return fault("the destination is not a variable");
         return {.op = kOperators[size_t(*op - 1)],
@@ -249,7 +288,8 @@ private:
         if (target == -2) return fault(std::string(kUnknownLine));
         const auto left = operandAt(i - 2);
         const auto right = operandAt(i - 1);
-        if (!left || !right) return fault(std::string(kMissingOperand));
+        if (!left) return missingOperand(i - 2);
+        if (!right) return missingOperand(i - 1);
         return {.op = Op::JumpIf,
                 .detail = uint8_t(rest[0] - '0'),
                 .target = target,
@@ -268,21 +308,41 @@ private:
 
     Instruction deviceInstruction(int32_t i) {
         const DeviceLine device = splitDeviceLine(line(i));
-        const auto form = deviceForm(line(i));
-        if (!form) return fault("unknown code " + std::string(device.code));
-        const progsmith::FormInfo& info = progsmith::formInfo(*form);
-        if (info.kind == FormKind::Read || info.kind == FormKind::Target ||
-            info.kind == FormKind::TargetVar)
-            return {.op = Op::Skip}; // read by the statement after it
-        if (*form == Form::CoordinatedMove) return coordinatedMove(i, device.argument);
-        if (*form == Form::ARC || *form == Form::CIR) return arc(i, *form == Form::ARC ? 3 : 2);
+        const std::vector<Form>& forms = instructionForms(line(i));
+        if (forms.empty()) {
+            if (readForm(line(i))) return {.op = Op::Skip}; // read by the statement after it
+            return fault("unknown code " + std::string(device.code));
+        }
+        const auto operand = parseInt32(device.argument);
+        const Form form = operand ? formFor(forms, *operand) : forms.front();
+        const progsmith::FormInfo& info = progsmith::formInfo(form);
+        if (info.kind == FormKind::Target || info.kind == FormKind::TargetVar)
+            return {.op = Op::Skip}; // read by the move or arc after it
+        if (form == Form::CoordinatedMove) return coordinatedMove(i, device.argument);
+        if (form == Form::ARC || form == Form::CIR) return arc(i, form == Form::ARC ? 3 : 2);
         const bool ignoresOperand =
             info.kind == FormKind::Command &&
             (info.packing == Packing::None || (info.packing == Packing::Jog && !multiAxis()));
-        if (ignoresOperand) return action(*form, 0, {});
-        const auto operand = parseInt32(device.argument);
+        if (ignoresOperand) return action(form, 0, {});
         if (!operand) return fault("operand " + std::string(device.argument) + " is no number");
-        return packedInstruction(*form, info, *operand);
+        return packedInstruction(form, info, *operand);
+    }
+
+    // Of the instructions that share a code, the first that the operand is a valid one for;
+    // otherwise the last, which takes any value (KT-230: EO<n>= with a bit 1..8 and, for
+    // EO<n>=V, a variable the controller has; else the CPAR setting).
+    Form formFor(const std::vector<Form>& forms, int32_t operand) const {
+        for (const Form form : forms)
+            if (operandFits(form, operand)) return form;
+        return forms.back();
+    }
+
+    bool operandFits(Form form, int32_t operand) const {
+        const progsmith::FormInfo& info = progsmith::formInfo(form);
+        const Unpacked unpacked = unpack(form, info, operand);
+        if (info.packing == Packing::Bit && (unpacked.selector < 1 || unpacked.selector > kBits))
+            return false;
+        return info.kind != FormKind::SetVar || variableInRange(unpacked.value);
     }
 
     Instruction action(Form form, int32_t selector, Operand value) {
@@ -290,37 +350,37 @@ private:
         return {.op = Op::Instruction, .index = int32_t(program_.actions.size() - 1)};
     }
 
-    Instruction packedInstruction(Form form, const progsmith::FormInfo& info, int32_t operand) {
+    struct Unpacked {
         int32_t selector = 0;
-        int32_t value = operand;
+        int32_t value = 0;
+    };
+
+    Unpacked unpack(Form form, const progsmith::FormInfo& info, int32_t operand) const {
         switch (info.packing) {
         case Packing::AxisOnMultiAxis:
             if (!multiAxis()) break;
-            selector = (operand & 255) - (form == Form::SL_Set ? model_->slSelectorOffset : 0);
-            value = operand >> 8;
-            break;
+            return {(operand & 255) - (form == Form::SL_Set ? model_->slSelectorOffset : 0),
+                    operand >> 8};
         case Packing::AxisNumber:
         case Packing::AllAxesOrAxis:
-            selector = operand;
-            value = 0;
-            break;
+            return {operand, 0};
         case Packing::Jog:
-            selector = operand & 255;
-            value = (operand >> 8) & 255;
-            break;
+            return {operand & 255, (operand >> 8) & 255};
         case Packing::Bit:
         case Packing::Thread:
-            selector = operand & 255;
-            value = operand >> 8;
-            break;
+            return {operand & 255, operand >> 8};
         default:
             break;
         }
+        return {0, operand};
+    }
+
+    Instruction packedInstruction(Form form, const progsmith::FormInfo& info, int32_t operand) {
+        const auto [selector, value] = unpack(form, info, operand);
         Operand valueOperand{Operand::Kind::Constant, value};
         if (info.kind == FormKind::SetVar) {
-            const auto v = variable(std::to_string(value));
-            if (!v) return fault("variable V" + std::to_string(value) + " out of range");
-            valueOperand = *v;
+            if (!variableInRange(value)) return outOfRange(value);
+            valueOperand = {Operand::Kind::Variable, value};
         }
         if (form == Form::SRn_Set)
             return {.op = Op::ProgramControl, .detail = uint8_t(selector), .a = valueOperand};

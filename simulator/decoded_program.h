@@ -7,7 +7,10 @@
 // only when the program gets there.
 //
 // The program is the slots before the first empty one. Instruction codes are the model's own,
-// from the compiler's code tables.
+// from the compiler's code tables. Where a model gives one code to several forms (KT-230), a
+// line that a statement reads as its operand is the read, any other line the first
+// instruction whose operand it is a valid one for (a bit 1..8, a variable the controller has),
+// else the last one, which takes any value.
 
 #include "progsmith/compiler/model_tables.h"
 

@@ -105,6 +105,7 @@ void ProgramInterpreter::stop(int thread) {
 void ProgramInterpreter::stopAll() {
     for (int i = 0; i < kThreads; ++i)
         stop(i);
+    timerEndUs_ = clockUs_;
 }
 
 void ProgramInterpreter::pause(int thread) {

@@ -63,7 +63,7 @@ public:
     void resume(int thread); // SR<n>=3, only a paused thread
     // A state shown without a program behind it (a start state or a test).
     void showState(int thread, int state);
-    void stopAll();
+    void stopAll(); // both threads, and the TR timer is 0
 
     int state(int thread) const;
     // The slot being executed (or waited in, or where the fault happened); 0 when idle.

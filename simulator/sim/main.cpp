@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
     if (!log.open(options->logFile)) return fail("cannot write " + options->logFile);
 
     simulator::ProgramTraceFile trace;
-    if (!trace.open(options->traceFile)) return fail("cannot write " + options->traceFile);
+    if (!trace.open(options->traceFile, options->traceLimit))
+        return fail("cannot write " + options->traceFile);
 
     simulator::SerialBus bus;
     bus.setWireTime(options->wireTime);
@@ -117,10 +118,17 @@ int main(int argc, char** argv) {
 
     // Programs run, and the axes move, whether or not a host is asking.
     QTimer clock;
-    QObject::connect(&clock, &QTimer::timeout, [&bus, &trace] {
+    bool tracing = trace.isOpen();
+    QObject::connect(&clock, &QTimer::timeout, [&bus, &trace, &tracing] {
         for (auto* controller : bus.controllers())
             controller->advance();
         trace.flush();
+        if (tracing && trace.full()) {
+            // Here, between runs: the sink cannot be dropped while the interpreter calls it.
+            for (auto* controller : bus.controllers())
+                controller->setProgramTrace({});
+            tracing = false;
+        }
     });
     clock.start(10);
 

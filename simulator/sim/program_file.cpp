@@ -39,14 +39,20 @@ ProgramTraceFile::~ProgramTraceFile() {
     if (file_) std::fclose(file_);
 }
 
-bool ProgramTraceFile::open(const std::string& fileName) {
+bool ProgramTraceFile::open(const std::string& fileName, int64_t lineLimit) {
+    lineLimit_ = lineLimit;
     if (fileName.empty()) return true;
     file_ = std::fopen(fileName.c_str(), "w");
     return file_ != nullptr;
 }
 
 void ProgramTraceFile::write(std::string_view id, std::string_view line) {
-    if (!file_) return;
+    if (!file_ || full()) return;
+    if (written_++ == lineLimit_) {
+        std::fprintf(file_, "trace stopped: the limit of %lld lines was reached\n",
+                     static_cast<long long>(lineLimit_));
+        return;
+    }
     std::fwrite(id.data(), 1, id.size(), file_);
     std::fputc(' ', file_);
     std::fwrite(line.data(), 1, line.size(), file_);

@@ -74,6 +74,10 @@ std::string apply(SimOptions& o, const std::string& name, const std::string& val
         o.programFile = value;
     } else if (name == "--trace") {
         o.traceFile = value;
+    } else if (name == "--trace-limit") {
+        auto n = parseNumber(value);
+        if (!n || *n < 1) return "--trace-limit takes a number of lines, 1 or more";
+        o.traceLimit = *n;
     } else {
         return "unknown option " + name;
     }
@@ -146,6 +150,7 @@ Serves simulated controllers on a pseudo-terminal, TCP and/or the USB stand-in.
   --log FILE          append "<endpoint> <id> <command>" for every command received
   --trace FILE        write "<id> <thread> <slot> <line>[ V<n>=<value>]" for every program
                       slot executed (" fault: <reason>" where a thread stopped in state 4)
+  --trace-limit N     stop the trace after N lines with a line saying so (default 1000000)
 Prints one line per endpoint, then "ready". Ends cleanly on SIGTERM or SIGINT.
 )";
 }

@@ -3,6 +3,7 @@
 
 #include "simulator/controller_model.h"
 #include "simulator/faults.h"
+#include "simulator/sim/program_file.h"
 
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@ struct SimOptions {
     std::string usbFolder; // folder for the USB device sockets; empty: no USB
     std::string logFile;
     std::string traceFile; // one line per executed program slot
+    int64_t traceLimit = ProgramTraceFile::kDefaultLineLimit;
 };
 
 // Reads the arguments (without the program name). On failure returns nullopt and sets error.

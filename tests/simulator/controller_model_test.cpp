@@ -68,6 +68,19 @@ TEST(ControllerModel, RefusesUnknownCommandsAndBadValuesWithQuestionMarkAndComma
                                 });
 }
 
+TEST(ControllerModel, VariableZeroExistsOnlyOnModelsWhoseProgramsNumberVariablesFromZero) {
+    const std::pair<const char*, bool> models[] = {{"QB-450", true},  {"QB-420", true},
+                                                   {"QW-330", true},  {"KT-210", false},
+                                                   {"KT-230", false}, {"QW-310", false}};
+    for (const auto& [model, hasZero] : models) {
+        ControllerModel controller({.model = model});
+        if (hasZero)
+            expectExchanges(controller, {{"V0=-9", "OK"}, {"V0", "-9"}, {"V1", "0"}});
+        else
+            expectExchanges(controller, {{"V0=-9", "?V0=-9"}, {"V0", "?V0"}, {"V1", "0"}});
+    }
+}
+
 TEST(ControllerModel, FirmwareBelowAFeatureRefusesItsCommands) {
     ControllerModel old({.firmware = 221});
     expectExchanges(old, {{"DEC=5", "?DEC=5"},

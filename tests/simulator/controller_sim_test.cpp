@@ -180,7 +180,7 @@ TEST(ControllerSimProcess, RefusesBadOptionsWithAMessage) {
          {QStringList{"--tcp", "0", "--model", "XX-1"}, QStringList{"--tcp", "0", "--id", "1"},
           QStringList{"--tcp", "0", "--id", "02,02"}, QStringList{"--tcp", "0", "--baud", "1234"},
           QStringList{"--tcp", "0", "--fault", "x"}, QStringList{"--tcp", "0", "--state", "NOPE=1"},
-          QStringList{}, QStringList{"--pty"}}) {
+          QStringList{"--tcp", "0", "--trace-limit", "0"}, QStringList{}, QStringList{"--pty"}}) {
         SimProcess sim(arguments);
         EXPECT_FALSE(sim.start(5000)) << arguments.join(' ').toStdString();
         EXPECT_EQ(sim.process().exitCode(), 2) << arguments.join(' ').toStdString();
@@ -208,6 +208,25 @@ TEST(ControllerSimProcess, ProgramFileRunsOnSrOneAndIsTracedWhileNoHostAsks) {
     EXPECT_GE(trace.size(), asked + 20) << "the program goes on while nobody asks";
     EXPECT_EQ(trace.mid(0, 4),
               (QStringList{"01 0 4 OX1 V1=1", "01 0 5 DD20", "01 0 6 JR-5", "01 0 4 OX1 V1=2"}));
+}
+
+TEST(ControllerSimProcess, TraceStopsAtItsLimitWithALineSayingSo) {
+    SimProcess sim({"--tcp", "0", "--program", "{dir}/CompileOut.txt", "--trace", "{dir}/trace",
+                    "--trace-limit", "50", "--state", "SR=1"});
+    // V1 = V1 + 1 in an endless loop without DELAY.
+    writeFile(sim.path("CompileOut.txt"), "PS0\r\nCV1\r\nVR1\r\nVR1\r\nOX1\r\nJR-4\r\n\r\n");
+    ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
+    QThread::msleep(300);
+    const QStringList trace = SimProcess::readLog(sim.path("trace"));
+    ASSERT_EQ(trace.size(), 51);
+    EXPECT_EQ(trace[49], "01 0 5 JR-4");
+    EXPECT_EQ(trace[50], "trace stopped: the limit of 50 lines was reached");
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", quint16(sim.tcpPort()));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    EXPECT_EQ(exchange(socket, "SASTAT"), "1\r");
+    EXPECT_GT(exchange(socket, "V1").trimmed().toInt(), 1000) << "the program runs on";
+    EXPECT_EQ(SimProcess::readLog(sim.path("trace")).size(), 51);
 }
 
 TEST(ControllerSimProcess, RefusesACompiledFileThatReportsAFailedCompilation) {
