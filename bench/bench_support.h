@@ -14,9 +14,13 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
 #include <string>
+#include <termios.h>
+#include <unistd.h>
 #include <vector>
 
 namespace bench_support {
@@ -43,10 +47,20 @@ inline bool startSimulator(QProcess& sim, const QString& folder, int baud, bool 
     return false;
 }
 
-// Counts the characters that cross the line in both directions, and the frames written.
+// What crossed a line: characters in both directions, and the frames written (every one while
+// recording is on).
+struct LineCount {
+    long long characters = 0;
+    long long frames = 0;
+    bool recording = false;
+    std::vector<std::string> recorded;
+};
+
+// A serial port that counts into a LineCount, which outlives the windows that make the ports.
 class CountingLink final : public transport::SerialLink {
 public:
-    explicit CountingLink(std::string exeFolder) : port_(std::move(exeFolder)) {}
+    CountingLink(std::string exeFolder, LineCount& count)
+        : port_(std::move(exeFolder)), count_(count) {}
     bool open(int portNumber, const std::string& settings) override {
         return port_.open(portNumber, settings);
     }
@@ -54,31 +68,65 @@ public:
     bool isOpen() const override { return port_.isOpen(); }
     bool reopen() override { return port_.reopen(); }
     bool write(const std::string& bytes) override {
-        characters += static_cast<long long>(bytes.size());
-        ++frames;
-        if (recording) recorded.push_back(bytes);
+        count_.characters += static_cast<long long>(bytes.size());
+        ++count_.frames;
+        if (count_.recording) count_.recorded.push_back(bytes);
         return port_.write(bytes);
     }
     transport::SerialReadResult readChar(int silenceMs) override {
         const auto result = port_.readChar(silenceMs);
-        if (result.status == transport::SerialReadResult::Char) ++characters;
+        if (result.status == transport::SerialReadResult::Char) ++count_.characters;
         return result;
     }
     std::string errorText() const override { return port_.errorText(); }
 
-    long long characters = 0;
-    long long frames = 0;
-    bool recording = false;
-    std::vector<std::string> recorded;
-
 private:
     transport::SerialPortLink port_;
+    LineCount& count_;
 };
 
-// No dialogs in a benchmark: every message is printed and counted.
+// The simulator's pseudo-terminal opened raw at the baud rate, for plain system calls; -1 when
+// it cannot be.
+inline int openRawPort(const QString& path, int baud) {
+    const int port = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    termios settings{};
+    if (port < 0 || tcgetattr(port, &settings) != 0) {
+        if (port >= 0) ::close(port);
+        return -1;
+    }
+    const speed_t speed = baud == 9600    ? B9600
+                          : baud == 19200 ? B19200
+                          : baud == 38400 ? B38400
+                          : baud == 57600 ? B57600
+                                          : B115200;
+    cfmakeraw(&settings);
+    cfsetispeed(&settings, speed);
+    cfsetospeed(&settings, speed);
+    tcsetattr(port, TCSANOW, &settings);
+    return port;
+}
+
+// Each frame written and its reply read up to the carriage return; false when a reply does not
+// come within a second.
+inline bool sendFramesPlain(int port, const std::vector<std::string>& frames,
+                            long long& characters) {
+    for (const std::string& frame : frames) {
+        characters += ::write(port, frame.data(), frame.size());
+        char c = 0;
+        do {
+            pollfd wait{port, POLLIN, 0};
+            if (::poll(&wait, 1, 1000) != 1 || ::read(port, &c, 1) != 1) return false;
+            ++characters;
+        } while (c != '\r');
+    }
+    return true;
+}
+
+// No dialogs in a benchmark: every message but the expected one is printed and counted.
 class PrintingUi final : public ui::UserInterface {
 public:
     void showMessage(const std::string& text) override {
+        if (!expected.empty() && text == expected) return;
         std::fprintf(stderr, "message: %s\n", text.c_str());
         ++messages;
     }
@@ -87,6 +135,7 @@ public:
     std::optional<std::string> saveFileName(const ui::FileDialog&) override { return {}; }
     void quitProgram() override {}
     int messages = 0;
+    std::string expected;
 };
 
 class NoUsb final : public transport::UsbLibrary {

@@ -13,6 +13,7 @@
 //
 // controller-sim is looked for beside the benchmark and up to two folders above it.
 
+#include "bench_support.h"
 #include "motiondesk/session/window_port.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/setup/dio_window.h"
@@ -35,82 +36,16 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <functional>
 #include <memory>
-#include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-// Counts the characters that cross the line in both directions.
-class CountingLink final : public transport::SerialLink {
-public:
-    CountingLink(std::string exeFolder, long long& characters, std::vector<std::string>& frames)
-        : port_(std::move(exeFolder)), characters_(characters), frames_(frames) {}
-    bool open(int portNumber, const std::string& settings) override {
-        return port_.open(portNumber, settings);
-    }
-    void close() override { port_.close(); }
-    bool isOpen() const override { return port_.isOpen(); }
-    bool reopen() override { return port_.reopen(); }
-    bool write(const std::string& bytes) override {
-        characters_ += long(bytes.size());
-        frames_.push_back(bytes);
-        return port_.write(bytes);
-    }
-    transport::SerialReadResult readChar(int silenceMs) override {
-        const auto result = port_.readChar(silenceMs);
-        if (result.status == transport::SerialReadResult::Char) ++characters_;
-        return result;
-    }
-    std::string errorText() const override { return port_.errorText(); }
-
-private:
-    transport::SerialPortLink port_;
-    long long& characters_;
-    std::vector<std::string>& frames_;
-};
-
-// No dialogs in a benchmark: messages are printed; any but the expected one is a failure.
-class PrintingUi final : public ui::UserInterface {
-public:
-    void showMessage(const std::string& text) override {
-        if (text == expected) return;
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        ++failures;
-    }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    std::optional<std::string> openFileName(const ui::FileDialog&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const ui::FileDialog&) override { return std::nullopt; }
-    void quitProgram() override {}
-    std::string expected;
-    int failures = 0;
-};
-
-class NoUsb final : public transport::UsbLibrary {
-public:
-    bool available() override { return false; }
-    int32_t GetNumDevices(int32_t&) override { return 0; }
-    int32_t GetProductString(int32_t, uint8_t*, int32_t) override { return 0; }
-    int32_t SetTimeouts(int32_t, int32_t) override { return 0; }
-    int32_t Open(int32_t, int32_t&) override { return 0; }
-    int32_t SendRecv(int32_t, const uint8_t*, int32_t, int32_t, uint8_t*) override { return 0; }
-    int32_t Flush(int32_t) override { return 0; }
-    int32_t Close(int32_t) override { return 0; }
-};
-
-QString findSimulator() {
-    QDir dir(QCoreApplication::applicationDirPath());
-    for (int up = 0; up < 3; ++up) {
-        if (QFileInfo(dir.filePath("controller-sim")).isExecutable())
-            return dir.filePath("controller-sim");
-        dir.cdUp();
-    }
-    return {};
-}
+using bench_support::CountingLink;
+using bench_support::NoUsb;
+using bench_support::PrintingUi;
 
 struct Run {
     bool ok = false;
@@ -119,20 +54,12 @@ struct Run {
     std::vector<std::string> frames; // as written
 };
 
-speed_t speedOf(int baud) {
-    return baud == 9600 ? B9600 : B115200;
-}
-
 // One controller-sim at a baud rate, and the services of a window that has the port.
 class Bench {
 public:
-    Bench(const QString& simulator, int baud) : baud_(baud) {
-        QDir(folder_.path()).mkpath("ports");
-        sim_.start(simulator, {"--pty", folder_.path() + "/ports/COM1", "--baud",
-                               QString::number(baud), "--firmware", "230", "--wire-time"});
-        while (!ready_ && sim_.waitForReadyRead(10000))
-            while (sim_.canReadLine())
-                if (sim_.readLine().trimmed() == "ready") ready_ = true;
+    explicit Bench(int baud) : baud_(baud) {
+        ready_ =
+            bench_support::startSimulator(sim_, folder_.path(), baud, true, {"--firmware", "230"});
         state_.LinkType = transport::LinkSerial;
         state_.SerialPort = 1;
         state_.BaudRate = std::to_string(baud);
@@ -153,7 +80,7 @@ public:
                 clock_,
                 usb_,
                 [this, exeFolder]() -> std::unique_ptr<transport::SerialLink> {
-                    return std::make_unique<CountingLink>(exeFolder, characters_, frames_);
+                    return std::make_unique<CountingLink>(exeFolder, count_);
                 },
                 exeFolder,
                 program_,
@@ -166,17 +93,17 @@ public:
     Run measure(const std::function<void()>& work, const std::string& expectedMessage = {}) {
         state_.LinkOpen = true;
         ui_.expected = expectedMessage;
-        ui_.failures = 0;
-        characters_ = 0;
-        frames_.clear();
+        ui_.messages = 0;
+        count_ = {};
+        count_.recording = true;
         QElapsedTimer timer;
         timer.start();
         work();
         Run run;
         run.seconds = double(timer.nsecsElapsed()) / 1e9;
-        run.characters = characters_;
-        run.frames = frames_;
-        run.ok = state_.LinkOpen && ui_.failures == 0 && characters_ > 0;
+        run.characters = count_.characters;
+        run.frames = count_.recorded;
+        run.ok = state_.LinkOpen && ui_.messages == 0 && count_.characters > 0;
         return run;
     }
 
@@ -184,29 +111,11 @@ public:
     // system calls on the pseudo-terminal.
     Run plainCalls(const std::vector<std::string>& frames) {
         Run run;
-        const QByteArray path = (folder_.path() + "/ports/COM1").toLocal8Bit();
-        const int port = ::open(path.constData(), O_RDWR | O_NOCTTY);
-        termios settings{};
-        if (port < 0 || tcgetattr(port, &settings) != 0) return run;
-        cfmakeraw(&settings);
-        cfsetispeed(&settings, speedOf(baud_));
-        cfsetospeed(&settings, speedOf(baud_));
-        tcsetattr(port, TCSANOW, &settings);
-        run.ok = true;
+        const int port = bench_support::openRawPort(folder_.path() + "/ports/COM1", baud_);
+        if (port < 0) return run;
         QElapsedTimer timer;
         timer.start();
-        for (const std::string& frame : frames) {
-            run.characters += ::write(port, frame.data(), frame.size());
-            char c = 0;
-            do {
-                pollfd wait{port, POLLIN, 0};
-                if (::poll(&wait, 1, 1000) != 1 || ::read(port, &c, 1) != 1) {
-                    run.ok = false;
-                    break;
-                }
-                ++run.characters;
-            } while (run.ok && c != '\r');
-        }
+        run.ok = bench_support::sendFramesPlain(port, frames, run.characters);
         run.seconds = double(timer.nsecsElapsed()) / 1e9;
         ::close(port);
         return run;
@@ -224,8 +133,7 @@ private:
     transport::CommandTransport transport_{
         state_, transport::TransportPolicy::motiondesk(), nullptr, &usb_, &ui_, clock_};
     session::ProgramValues program_;
-    long long characters_ = 0;
-    std::vector<std::string> frames_;
+    bench_support::LineCount count_;
 };
 
 Run uploadAlone(Bench& bench) {
@@ -284,11 +192,8 @@ bool reportWithPlainCalls(Bench& bench, int baud, const char* what, std::vector<
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    int repeats = 5;
-    for (int i = 1; i < argc; ++i)
-        if (argv[i][0] != '-') repeats = std::max(1, std::atoi(argv[i]));
-    const QString simulator = findSimulator();
-    if (simulator.isEmpty()) {
+    const int repeats = bench_support::repeatsFrom(argc, argv, 5, 0).runs;
+    if (bench_support::besideBuild("controller-sim").isEmpty()) {
         std::fprintf(stderr, "controller-sim not found near %s\n",
                      qPrintable(QCoreApplication::applicationDirPath()));
         return 1;
@@ -297,7 +202,7 @@ int main(int argc, char** argv) {
                 repeats);
     bool allOk = true;
     for (const int baud : {9600, 115200}) {
-        Bench bench(simulator, baud);
+        Bench bench(baud);
         if (!bench.ready()) {
             std::fprintf(stderr, "controller-sim did not start at %d baud\n", baud);
             return 1;

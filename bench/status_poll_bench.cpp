@@ -29,12 +29,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <memory>
-#include <poll.h>
-#include <termios.h>
 #include <tuple>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -52,58 +48,25 @@ struct RunResult {
     std::vector<std::string> frames; // the commands of one tick, as written
 };
 
-speed_t speedOf(int baud) {
-    switch (baud) {
-    case 9600:
-        return B9600;
-    case 19200:
-        return B19200;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    default:
-        return B115200;
-    }
-}
-
 // The frames of one tick, over and over, with plain system calls: each is written and its reply
 // read up to the carriage return.
 RunResult measureBare(int baud, double seconds, const std::vector<std::string>& frames) {
     QTemporaryDir folder;
-    QDir(folder.path()).mkpath("ports");
     QProcess sim;
     RunResult result;
     if (frames.empty() || !startSimulator(sim, folder.path(), baud, true)) return result;
-    const int port =
-        ::open((folder.path() + "/ports/COM1").toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-    termios settings{};
-    if (port >= 0 && tcgetattr(port, &settings) == 0) {
-        cfmakeraw(&settings);
-        cfsetispeed(&settings, speedOf(baud));
-        cfsetospeed(&settings, speedOf(baud));
-        tcsetattr(port, TCSANOW, &settings);
+    const int port = bench_support::openRawPort(folder.path() + "/ports/COM1", baud);
+    if (port >= 0) {
         result.ok = true;
         QElapsedTimer timer;
         timer.start();
         while (result.ok && timer.elapsed() < seconds * 1000) {
-            for (const std::string& frame : frames) {
-                result.characters += ::write(port, frame.data(), frame.size());
-                char c = 0;
-                do {
-                    pollfd wait{port, POLLIN, 0};
-                    if (::poll(&wait, 1, 1000) != 1 || ::read(port, &c, 1) != 1) {
-                        result.ok = false;
-                        break;
-                    }
-                    ++result.characters;
-                } while (c != '\r');
-            }
+            result.ok = bench_support::sendFramesPlain(port, frames, result.characters);
             ++result.ticks;
         }
         result.seconds = timer.elapsed() / 1000.0;
+        ::close(port);
     }
-    if (port >= 0) ::close(port);
     sim.terminate();
     sim.waitForFinished(5000);
     return result;
@@ -130,7 +93,8 @@ RunResult measure(int baud, bool wireTime, double seconds) {
     transport::CommandTransport transport(state, transport::TransportPolicy::motiondesk(), nullptr,
                                           &usb, &ui, clock);
     session::ProgramValues program;
-    CountingLink* link = nullptr;
+    bench_support::LineCount count;
+    bool linkMade = false;
     const std::string exeFolder = folder.path().toStdString();
     session::WindowServices services{state,
                                      transport,
@@ -138,16 +102,15 @@ RunResult measure(int baud, bool wireTime, double seconds) {
                                      clock,
                                      usb,
                                      [&]() -> std::unique_ptr<transport::SerialLink> {
-                                         auto made = std::make_unique<CountingLink>(exeFolder);
-                                         link = made.get();
-                                         return made;
+                                         linkMade = true;
+                                         return std::make_unique<CountingLink>(exeFolder, count);
                                      },
                                      exeFolder,
                                      program};
     {
         mainwindow::MainWindow window(services);
-        if (state.LinkOpen && link) {
-            link->characters = 0;
+        if (state.LinkOpen && linkMade) {
+            count.characters = 0;
             QElapsedTimer timer;
             timer.start();
             while (timer.elapsed() < seconds * 1000 && state.LinkOpen) {
@@ -155,15 +118,15 @@ RunResult measure(int baud, bool wireTime, double seconds) {
                 ++result.ticks;
             }
             result.seconds = timer.elapsed() / 1000.0;
-            result.characters = link->characters;
+            result.characters = count.characters;
             result.ok = state.LinkOpen && ui.messages == 0;
             // One more tick of the first phase, recorded for the plain comparison.
             while (state.LinkOpen && window.statusPhase() != 1)
                 window.pollTick();
-            link->recording = true;
-            link->recorded.clear();
+            count.recording = true;
+            count.recorded.clear();
             window.pollTick();
-            result.frames = link->recorded;
+            result.frames = count.recorded;
         } else {
             std::fprintf(stderr, "the main window did not connect\n");
         }

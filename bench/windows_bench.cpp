@@ -49,7 +49,8 @@ template <typename Window> Run measure(int baud, double seconds) {
     transport::CommandTransport shared(state, transport::TransportPolicy::motiondesk(), nullptr,
                                        &usb, &ui, clock);
     session::ProgramValues program;
-    CountingLink* link = nullptr;
+    bench_support::LineCount count;
+    bool linkMade = false;
     const std::string exe = folder.path().toStdString();
     session::WindowServices services{state,
                                      shared,
@@ -57,9 +58,8 @@ template <typename Window> Run measure(int baud, double seconds) {
                                      clock,
                                      usb,
                                      [&]() -> std::unique_ptr<transport::SerialLink> {
-                                         auto made = std::make_unique<CountingLink>(exe);
-                                         link = made.get();
-                                         return made;
+                                         linkMade = true;
+                                         return std::make_unique<CountingLink>(exe, count);
                                      },
                                      exe,
                                      program};
@@ -75,15 +75,15 @@ template <typename Window> Run measure(int baud, double seconds) {
         QEventLoop loop;
         QTimer::singleShot(200, &loop, &QEventLoop::quit); // the first exchanges settle
         loop.exec();
-        if (link) {
-            const long long frames = link->frames, characters = link->characters;
+        if (linkMade) {
+            const long long frames = count.frames, characters = count.characters;
             QElapsedTimer timer;
             timer.start();
             QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
             loop.exec();
             run.seconds = timer.elapsed() / 1000.0;
-            run.frames = link->frames - frames;
-            run.characters = link->characters - characters;
+            run.frames = count.frames - frames;
+            run.characters = count.characters - characters;
             run.ok = ui.messages == 0 && run.frames > 0;
         }
     }
