@@ -3,6 +3,9 @@
 // simulator on a pseudo-terminal, a serial port that counts what crosses the line, and a user
 // interface that prints instead of showing dialogs.
 
+#include "motiondesk/session/window_services.h"
+#include "motiondesk/transport/clock.h"
+#include "motiondesk/transport/command_transport.h"
 #include "motiondesk/transport/serial_port_link.h"
 #include "motiondesk/transport/usb_library.h"
 #include "motiondesk/ui/user_interface.h"
@@ -17,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <termios.h>
@@ -163,6 +167,41 @@ inline Repeats repeatsFrom(int argc, char** argv, int runs, double seconds) {
     return {numbers.size() > 0 ? std::max(1, int(numbers[0])) : runs,
             numbers.size() > 1 ? std::max(0.5, numbers[1]) : seconds};
 }
+
+// The services of windows on COM1 of the simulator's folder at a baud rate: the shared state and
+// transport, a printing user interface, no USB, and ports that count into one LineCount.
+struct SerialWorld {
+    SerialWorld(const std::string& exeFolder, int baud)
+        : exe(exeFolder), services{state,
+                                   transport,
+                                   ui,
+                                   clock,
+                                   usb,
+                                   [this]() -> std::unique_ptr<transport::SerialLink> {
+                                       linkMade = true;
+                                       return std::make_unique<CountingLink>(exe, count);
+                                   },
+                                   exe,
+                                   program} {
+        state.LinkType = transport::LinkSerial;
+        state.SerialPort = 1;
+        state.BaudRate = std::to_string(baud);
+    }
+    SerialWorld(const SerialWorld&) = delete;
+    SerialWorld& operator=(const SerialWorld&) = delete;
+
+    std::string exe;
+    transport::ConnectionState state;
+    PrintingUi ui;
+    transport::RealClock clock;
+    NoUsb usb;
+    transport::CommandTransport transport{
+        state, transport::TransportPolicy::motiondesk(), nullptr, &usb, &ui, clock};
+    session::ProgramValues program;
+    LineCount count;
+    bool linkMade = false;
+    session::WindowServices services;
+};
 
 inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

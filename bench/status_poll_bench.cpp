@@ -35,9 +35,6 @@
 
 namespace {
 
-using bench_support::CountingLink;
-using bench_support::NoUsb;
-using bench_support::PrintingUi;
 using bench_support::startSimulator;
 
 struct RunResult {
@@ -83,33 +80,12 @@ RunResult measure(int baud, bool wireTime, double seconds) {
         return result;
     }
 
-    transport::ConnectionState state;
-    state.LinkType = transport::LinkSerial;
-    state.SerialPort = 1;
-    state.BaudRate = std::to_string(baud);
-    PrintingUi ui;
-    transport::RealClock clock;
-    NoUsb usb;
-    transport::CommandTransport transport(state, transport::TransportPolicy::motiondesk(), nullptr,
-                                          &usb, &ui, clock);
-    session::ProgramValues program;
-    bench_support::LineCount count;
-    bool linkMade = false;
-    const std::string exeFolder = folder.path().toStdString();
-    session::WindowServices services{state,
-                                     transport,
-                                     ui,
-                                     clock,
-                                     usb,
-                                     [&]() -> std::unique_ptr<transport::SerialLink> {
-                                         linkMade = true;
-                                         return std::make_unique<CountingLink>(exeFolder, count);
-                                     },
-                                     exeFolder,
-                                     program};
+    bench_support::SerialWorld world(folder.path().toStdString(), baud);
+    const transport::ConnectionState& state = world.state;
+    bench_support::LineCount& count = world.count;
     {
-        mainwindow::MainWindow window(services);
-        if (state.LinkOpen && linkMade) {
+        mainwindow::MainWindow window(world.services);
+        if (state.LinkOpen && world.linkMade) {
             count.characters = 0;
             QElapsedTimer timer;
             timer.start();
@@ -119,7 +95,7 @@ RunResult measure(int baud, bool wireTime, double seconds) {
             }
             result.seconds = timer.elapsed() / 1000.0;
             result.characters = count.characters;
-            result.ok = state.LinkOpen && ui.messages == 0;
+            result.ok = state.LinkOpen && world.ui.messages == 0;
             // One more tick of the first phase, recorded for the plain comparison.
             while (state.LinkOpen && window.statusPhase() != 1)
                 window.pollTick();

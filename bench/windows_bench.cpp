@@ -23,7 +23,6 @@
 
 namespace {
 
-using bench_support::CountingLink;
 
 struct Run {
     bool ok = false;
@@ -38,53 +37,30 @@ template <typename Window> Run measure(int baud, double seconds) {
     QProcess sim;
     Run run;
     if (!bench_support::startSimulator(sim, folder.path(), baud, true)) return run;
-    transport::ConnectionState state;
-    state.LinkType = transport::LinkSerial;
-    state.LinkOpen = true;
-    state.SerialPort = 1;
-    state.BaudRate = std::to_string(baud);
-    bench_support::PrintingUi ui;
-    transport::RealClock clock;
-    bench_support::NoUsb usb;
-    transport::CommandTransport shared(state, transport::TransportPolicy::motiondesk(), nullptr,
-                                       &usb, &ui, clock);
-    session::ProgramValues program;
-    bench_support::LineCount count;
-    bool linkMade = false;
-    const std::string exe = folder.path().toStdString();
-    session::WindowServices services{state,
-                                     shared,
-                                     ui,
-                                     clock,
-                                     usb,
-                                     [&]() -> std::unique_ptr<transport::SerialLink> {
-                                         linkMade = true;
-                                         return std::make_unique<CountingLink>(exe, count);
-                                     },
-                                     exe,
-                                     program};
+    bench_support::SerialWorld world(folder.path().toStdString(), baud);
+    world.state.LinkOpen = true;
     {
-        Window window(services);
+        Window window(world.services);
         if constexpr (std::is_same_v<Window, windows::MultiThreadWindow>) {
             window.setComStatus(true);
             window.setComAddress("01");
             window.setComPortNumber(1);
-            window.setBaudrate(state.BaudRate);
+            window.setBaudrate(world.state.BaudRate);
             window.load();
         }
         QEventLoop loop;
         QTimer::singleShot(200, &loop, &QEventLoop::quit); // the first exchanges settle
         loop.exec();
-        if (linkMade) {
-            const long long frames = count.frames, characters = count.characters;
+        if (world.linkMade) {
+            const long long frames = world.count.frames, characters = world.count.characters;
             QElapsedTimer timer;
             timer.start();
             QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
             loop.exec();
             run.seconds = timer.elapsed() / 1000.0;
-            run.frames = count.frames - frames;
-            run.characters = count.characters - characters;
-            run.ok = ui.messages == 0 && run.frames > 0;
+            run.frames = world.count.frames - frames;
+            run.characters = world.count.characters - characters;
+            run.ok = world.ui.messages == 0 && run.frames > 0;
         }
     }
     sim.terminate();

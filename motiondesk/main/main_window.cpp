@@ -146,11 +146,14 @@ void MainWindowPrivate::showPanel() {
     showLinkStatus();
 }
 
+// Set only when it changes: restyling a label on every poll tick costs more than the tick.
 void MainWindowPrivate::showLinkStatus() {
     if (!linkStatusLine) return;
     linkWasUp = linkWasUp || services.state.LinkOpen;
     const LinkStatus status = linkStatus(services.state, linkWasUp);
-    linkStatusLine->setText(toQt(status.text));
+    const QString text = toQt(status.text);
+    if (linkStatusLine->text() == text) return;
+    linkStatusLine->setText(text);
     linkStatusLine->setProperty("linkUp", status.up);
     QPalette palette = linkStatusLine->palette();
     palette.setColor(QPalette::WindowText, status.up ? QColor(20, 110, 40) : QColor(190, 20, 20));
