@@ -4,10 +4,10 @@
 // interface that prints instead of showing dialogs.
 
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/clock.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/serial_port_link.h"
-#include "motiondesk/transport/usb_library.h"
+#include "link/clock.h"
+#include "link/command_transport.h"
+#include "link/serial_port_link.h"
+#include "link/usb_library.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <QCoreApplication>
@@ -65,9 +65,7 @@ class CountingLink final : public transport::SerialLink {
 public:
     CountingLink(std::string exeFolder, LineCount& count)
         : port_(std::move(exeFolder)), count_(count) {}
-    bool open(int portNumber, const std::string& settings) override {
-        return port_.open(portNumber, settings);
-    }
+    bool open(const transport::SerialSettings& settings) override { return port_.open(settings); }
     void close() override { port_.close(); }
     bool isOpen() const override { return port_.isOpen(); }
     bool reopen() override { return port_.reopen(); }
@@ -77,11 +75,12 @@ public:
         if (count_.recording) count_.recorded.push_back(bytes);
         return port_.write(bytes);
     }
-    transport::SerialReadResult readChar(int silenceMs) override {
+    transport::ReadResult readChar(int silenceMs) override {
         const auto result = port_.readChar(silenceMs);
-        if (result.status == transport::SerialReadResult::Char) ++count_.characters;
+        if (result.status == transport::ReadResult::Char) ++count_.characters;
         return result;
     }
+    std::size_t discardInput() override { return port_.discardInput(); }
     std::string errorText() const override { return port_.errorText(); }
 
 private:

@@ -6,9 +6,9 @@
 //
 //   proglift_bench [runs]        (controller-sim is looked for beside the build; default 5 runs)
 
-#include "motiondesk/transport/clock.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/serial_port_link.h"
+#include "link/clock.h"
+#include "link/command_transport.h"
+#include "link/serial_port_link.h"
 #include "proglift/windows/loader_program.h"
 
 #include <QApplication>
@@ -100,7 +100,7 @@ double timeDownload(const QString& folder, const std::string& linkLines, int bau
     QElapsedTimer clock;
     clock.start();
     const std::string where = folder.toStdString();
-    const int exitCode = proglift::runLoader(where, proglift::LinkFactory::real(where));
+    const int exitCode = proglift::runLoader(where, transport::LinkFactory::real(where));
     const double seconds = clock.nsecsElapsed() / 1e9;
     return exitCode == 0 ? seconds : -1;
 }

@@ -20,10 +20,10 @@
 #include "motiondesk/setup/parameter_set.h"
 #include "motiondesk/setup/setup_panel.h"
 #include "motiondesk/setup/setup_window.h"
-#include "motiondesk/transport/clock.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/serial_port_link.h"
-#include "motiondesk/transport/usb_library.h"
+#include "link/clock.h"
+#include "link/command_transport.h"
+#include "link/serial_port_link.h"
+#include "link/usb_library.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <QAbstractButton>

@@ -13,11 +13,11 @@
 #include "bench_support.h"
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/clock.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/connection_state.h"
-#include "motiondesk/transport/serial_port_link.h"
-#include "motiondesk/transport/usb_library.h"
+#include "link/clock.h"
+#include "link/command_transport.h"
+#include "link/connection_state.h"
+#include "link/serial_port_link.h"
+#include "link/usb_library.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <QApplication>

@@ -7,9 +7,9 @@
 //   transport_bench [round trips]   (default 3000; controller-sim is looked for beside the
 //                                    benchmark and up to two folders above it)
 
-#include "motiondesk/transport/clock.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/serial_port_link.h"
+#include "link/clock.h"
+#include "link/command_transport.h"
+#include "link/serial_port_link.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -7,8 +7,8 @@
 
 #include "bench_support.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/clock.h"
-#include "motiondesk/transport/command_transport.h"
+#include "link/clock.h"
+#include "link/command_transport.h"
 #include "motiondesk/windows/multi_thread_window.h"
 #include "motiondesk/windows/variables_window.h"
 

@@ -6,38 +6,38 @@
 # A file's room: the deepest folder of this list that holds it.
 set(rooms
     motiondesk/app motiondesk/main motiondesk/setup motiondesk/windows motiondesk/jobs
-    motiondesk/session motiondesk/ui motiondesk/transport
+    motiondesk/session motiondesk/ui
     proglift/loader proglift/windows proglift
     progsmith/compiler progsmith
     simulator/sim simulator
-    zentorcom common)
+    link zentorcom common)
 
 # What each room may include besides itself.
 set(allowed_common "")
 set(allowed_zentorcom "")
+set(allowed_link common)
 set(allowed_progsmith/compiler common)
 set(allowed_progsmith progsmith/compiler common)
-# The program text box highlights the language's words from the compiler's own list.
-set(allowed_motiondesk/ui progsmith/compiler)
-# The transport tells the user through the user-interface service (the interface only).
-set(allowed_motiondesk/transport common motiondesk/ui)
-set(allowed_motiondesk/session motiondesk/transport motiondesk/ui common)
-set(allowed_motiondesk/jobs motiondesk/session motiondesk/transport motiondesk/ui common)
-set(allowed_motiondesk/setup motiondesk/session motiondesk/transport motiondesk/ui common)
+# The program text box highlights the language's words from the compiler's own list; the
+# user-interface service is what the transport tells of failures.
+set(allowed_motiondesk/ui link progsmith/compiler)
+set(allowed_motiondesk/session link motiondesk/ui common)
+set(allowed_motiondesk/jobs motiondesk/session link motiondesk/ui common)
+set(allowed_motiondesk/setup motiondesk/session link motiondesk/ui common)
 set(allowed_motiondesk/windows
-    motiondesk/jobs motiondesk/session motiondesk/transport motiondesk/ui progsmith/compiler
+    motiondesk/jobs motiondesk/session link motiondesk/ui progsmith/compiler
     common)
 set(allowed_motiondesk/main
-    motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session motiondesk/transport
+    motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session link
     motiondesk/ui progsmith/compiler common)
 set(allowed_motiondesk/app
     motiondesk/main motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session
-    motiondesk/transport motiondesk/ui common)
-set(allowed_proglift/loader motiondesk/transport common)
-set(allowed_proglift/windows proglift/loader motiondesk/transport common)
-set(allowed_proglift proglift/windows proglift/loader motiondesk/transport common)
-# The in-process adapters implement the transport's port and USB interfaces for tests.
-set(allowed_simulator motiondesk/transport progsmith/compiler common)
+    link motiondesk/ui common)
+set(allowed_proglift/loader link common)
+set(allowed_proglift/windows proglift/loader link common)
+set(allowed_proglift proglift/windows proglift/loader link common)
+# The in-process adapters implement the link's serial, TCP and USB interfaces for tests.
+set(allowed_simulator link progsmith/compiler common)
 set(allowed_simulator/sim simulator zentorcom progsmith/compiler common)
 
 function(room_of path out)
@@ -52,7 +52,8 @@ endfunction()
 
 set(violations "")
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
-     ${SOURCE_DIR}/common/*.[ch]* ${SOURCE_DIR}/motiondesk/*.[ch]* ${SOURCE_DIR}/proglift/*.[ch]*
+     ${SOURCE_DIR}/common/*.[ch]* ${SOURCE_DIR}/link/*.[ch]* ${SOURCE_DIR}/motiondesk/*.[ch]*
+     ${SOURCE_DIR}/proglift/*.[ch]*
      ${SOURCE_DIR}/progsmith/*.[ch]* ${SOURCE_DIR}/simulator/*.[ch]* ${SOURCE_DIR}/zentorcom/*.[ch]*)
 foreach(source ${sources})
     if(NOT source MATCHES "\\.(h|cpp)$")

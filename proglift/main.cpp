@@ -8,5 +8,5 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
-    return proglift::runLoader(folder, proglift::LinkFactory::real(folder));
+    return proglift::runLoader(folder, transport::LinkFactory::real(folder));
 }

@@ -1,6 +1,5 @@
 #include "simulator/inprocess_serial_link.h"
 
-#include <charconv>
 #include <map>
 
 namespace simulator {
@@ -12,12 +11,6 @@ std::map<const SerialBus*, const InProcessSerialLink*>& holders() {
     return map;
 }
 
-int leadingBaud(const std::string& settings) {
-    int baud = 0;
-    std::from_chars(settings.data(), settings.data() + settings.size(), baud);
-    return baud;
-}
-
 } // namespace
 
 bool InProcessSerialLink::fail(const std::string& text) {
@@ -25,17 +18,17 @@ bool InProcessSerialLink::fail(const std::string& text) {
     return false;
 }
 
-bool InProcessSerialLink::open(int portNumber, const std::string& settings) {
+bool InProcessSerialLink::open(const transport::SerialSettings& settings) {
     close();
-    auto port = ports_.find(portNumber);
+    auto port = ports_.find(settings.portNumber);
     if (port == ports_.end()) return fail("No such file or directory");
-    const int baud = leadingBaud(settings);
+    const int baud = settings.baudRate;
     if (baud <= 0) return fail("Invalid argument");
     if (holders().count(port->second)) return fail("Device or resource busy");
     holders()[port->second] = this;
     bus_ = port->second;
     bus_->resetInput();
-    portNumber_ = portNumber;
+    portNumber_ = settings.portNumber;
     settings_ = settings;
     baudRate_ = baud;
     lost_ = bus_->disconnected();
@@ -54,7 +47,7 @@ void InProcessSerialLink::close() {
 
 bool InProcessSerialLink::reopen() {
     if (portNumber_ == 0) return fail("No such file or directory");
-    return open(portNumber_, settings_);
+    return open(settings_);
 }
 
 bool InProcessSerialLink::write(const std::string& bytes) {
@@ -67,22 +60,30 @@ bool InProcessSerialLink::write(const std::string& bytes) {
     return true;
 }
 
-transport::SerialReadResult InProcessSerialLink::readChar(int silenceMs) {
-    using transport::SerialReadResult;
-    if (!bus_) return fail("Port not open"), SerialReadResult{SerialReadResult::Error, 0};
+// Whatever is still pending belongs to an earlier write; by the time a new exchange starts it has
+// arrived.
+std::size_t InProcessSerialLink::discardInput() {
+    const std::size_t discarded = incoming_.size();
+    incoming_.clear();
+    return discarded;
+}
+
+transport::ReadResult InProcessSerialLink::readChar(int silenceMs) {
+    using transport::ReadResult;
+    if (!bus_) return fail("Port not open"), ReadResult{ReadResult::Error, 0};
     if (incoming_.empty()) {
-        if (lost_) return fail("Input/output error"), SerialReadResult{SerialReadResult::Error, 0};
-        return {SerialReadResult::Silence, 0};
+        if (lost_) return fail("Input/output error"), ReadResult{ReadResult::Error, 0};
+        return {ReadResult::Silence, 0};
     }
     TimedByte& next = incoming_.front();
     const int64_t waitUs = int64_t(silenceMs) * 1000;
     if (next.delayUs > waitUs) {
         next.delayUs -= waitUs; // that much of the pause has passed
-        return {SerialReadResult::Silence, 0};
+        return {ReadResult::Silence, 0};
     }
     const char c = next.byte;
     incoming_.pop_front();
-    return {SerialReadResult::Char, c};
+    return {ReadResult::Char, c};
 }
 
 } // namespace simulator

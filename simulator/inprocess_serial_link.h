@@ -11,7 +11,7 @@
 //   ... hand &link to the transport, open, exchange ...
 //   EXPECT_EQ(controller.commandLog(), (std::vector<std::string>{"HSPD=1000", "J+"}));
 
-#include "motiondesk/transport/serial_link.h"
+#include "link/serial_link.h"
 #include "simulator/serial_bus.h"
 
 #include <deque>
@@ -29,16 +29,17 @@ public:
     // Makes port COM<portNumber> exist, wired to bus. Ports never attached cannot be opened.
     void attach(int portNumber, SerialBus& bus) { ports_[portNumber] = &bus; }
 
-    bool open(int portNumber, const std::string& settings) override;
+    bool open(const transport::SerialSettings& settings) override;
     void close() override;
     bool isOpen() const override { return bus_ != nullptr; }
     bool reopen() override;
     bool write(const std::string& bytes) override;
-    transport::SerialReadResult readChar(int silenceMs) override;
+    transport::ReadResult readChar(int silenceMs) override;
+    std::size_t discardInput() override;
     std::string errorText() const override { return errorText_; }
 
     int portNumber() const { return portNumber_; }
-    const std::string& settings() const { return settings_; }
+    std::string settings() const { return settings_.text(); }
     int baudRate() const { return baudRate_; }
     int openCount() const { return openCount_; }
     // Every byte written through this link, across opens.
@@ -52,7 +53,7 @@ private:
     std::map<int, SerialBus*> ports_;
     SerialBus* bus_ = nullptr;
     int portNumber_ = 0;
-    std::string settings_;
+    transport::SerialSettings settings_;
     int baudRate_ = 0;
     int openCount_ = 0;
     bool lost_ = false;

@@ -10,7 +10,7 @@
 //   simulator::InProcessUsbLibrary usb;
 //   usb.attach(device);                                // index 0, product text "KTR01"
 
-#include "motiondesk/transport/usb_library.h"
+#include "link/usb_library.h"
 #include "simulator/usb_device.h"
 
 #include <vector>

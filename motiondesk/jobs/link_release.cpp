@@ -1,7 +1,7 @@
 #include "motiondesk/jobs/link_release.h"
 
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/usb_library.h"
+#include "link/command_transport.h"
+#include "link/usb_library.h"
 
 namespace jobs {
 

@@ -5,7 +5,7 @@
 #include "motiondesk/jobs/result_files.h"
 #include "motiondesk/session/helper_programs.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/command_transport.h"
+#include "link/command_transport.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <exception>

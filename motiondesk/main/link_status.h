@@ -3,7 +3,7 @@
 // the values the window shows are those from before the failure, and nothing makes the link
 // usable again until the user connects anew from the connection window.
 
-#include "motiondesk/transport/connection_state.h"
+#include "link/connection_state.h"
 
 #include <string>
 

@@ -6,9 +6,9 @@
 #include "motiondesk/main/status_poll.h"
 #include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/program_values.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/serial_link.h"
-#include "motiondesk/transport/usb_library.h"
+#include "link/command_transport.h"
+#include "link/serial_link.h"
+#include "link/usb_library.h"
 
 #include <exception>
 

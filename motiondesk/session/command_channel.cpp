@@ -1,6 +1,6 @@
 #include "motiondesk/session/command_channel.h"
 
-#include "motiondesk/transport/command_transport.h"
+#include "link/command_transport.h"
 #include "motiondesk/ui/user_interface.h"
 
 namespace session {

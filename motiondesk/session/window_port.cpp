@@ -1,7 +1,8 @@
 #include "motiondesk/session/window_port.h"
 
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/serial_link.h"
+#include "motiondesk/ui/user_interface.h"
+#include "link/serial_link.h"
 
 namespace session {
 

@@ -5,8 +5,8 @@
 
 #include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/port_loan.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/connection_state.h"
+#include "link/command_transport.h"
+#include "link/connection_state.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 #include "common/numbers.h"
 #include "motiondesk/session/command_channel.h"
 #include "motiondesk/setup/polarity_word.h"
-#include "motiondesk/transport/clock.h"
+#include "link/clock.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <charconv>

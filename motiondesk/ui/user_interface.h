@@ -4,6 +4,8 @@
 // scripted implementation that records every message and answers every question.
 // Texts are single-byte (Latin-1) strings, as everything the controllers exchange.
 
+#include "link/failure_notices.h"
+
 #include <optional>
 #include <string>
 
@@ -18,12 +20,10 @@ struct FileDialog {
     std::string initialName;
 };
 
-class UserInterface {
+class UserInterface : public transport::FailureNotices {
 public:
-    virtual ~UserInterface() = default;
-
     // A plain message box with one OK button and no title.
-    virtual void showMessage(const std::string& text) = 0;
+    void showMessage(const std::string& text) override = 0;
     // A Yes/No box with the title (none when empty); true only for Yes.
     virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
     bool askYesNo(const std::string& text) { return askYesNo(text, std::string()); }
@@ -31,7 +31,7 @@ public:
     virtual std::optional<std::string> openFileName(const FileDialog& dialog) = 0;
     virtual std::optional<std::string> saveFileName(const FileDialog& dialog) = 0;
     // Ends the program at once (the transport's fatal USB error).
-    virtual void quitProgram() = 0;
+    void quitProgram() override = 0;
 };
 
 } // namespace ui

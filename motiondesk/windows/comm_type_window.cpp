@@ -1,9 +1,9 @@
 #include "motiondesk/windows/comm_type_window.h"
 
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/connection_state.h"
-#include "motiondesk/transport/port_diagnosis.h"
-#include "motiondesk/transport/serial_link.h"
+#include "link/command_transport.h"
+#include "link/connection_state.h"
+#include "link/port_diagnosis.h"
+#include "link/serial_link.h"
 #include "motiondesk/ui/user_interface.h"
 #include "motiondesk/windows/search_window.h"
 #include "motiondesk/windows/select_window.h"

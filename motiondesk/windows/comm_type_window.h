@@ -6,7 +6,7 @@
 // be assigned to the chosen number. It stays open behind every other window.
 
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/serial_port_link.h"
+#include "link/serial_port_link.h"
 #include "motiondesk/windows/comm_settings.h"
 #include "motiondesk/windows/port_assignment.h"
 

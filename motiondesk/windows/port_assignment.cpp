@@ -1,6 +1,6 @@
 #include "motiondesk/windows/port_assignment.h"
 
-#include "motiondesk/transport/port_diagnosis.h"
+#include "link/port_diagnosis.h"
 
 #include <algorithm>
 #include <cerrno>

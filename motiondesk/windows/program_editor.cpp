@@ -4,7 +4,7 @@
 #include "motiondesk/jobs/program_jobs.h"
 #include "motiondesk/session/handler_runner.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/connection_state.h"
+#include "link/connection_state.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/program_text_edit.h"
 

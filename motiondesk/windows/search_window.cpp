@@ -1,6 +1,6 @@
 #include "motiondesk/windows/search_window.h"
 
-#include "motiondesk/transport/serial_link.h"
+#include "link/serial_link.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

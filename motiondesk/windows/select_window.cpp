@@ -1,6 +1,6 @@
 #include "motiondesk/windows/select_window.h"
 
-#include "motiondesk/transport/connection_state.h"
+#include "link/connection_state.h"
 #include "motiondesk/ui/user_interface.h"
 #include "motiondesk/windows/usb_connection.h"
 #include "motiondesk/windows/usb_handle_file.h"

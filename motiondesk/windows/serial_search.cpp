@@ -1,6 +1,6 @@
 #include "motiondesk/windows/serial_search.h"
 
-#include "motiondesk/transport/serial_link.h"
+#include "link/serial_link.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <algorithm>
@@ -16,10 +16,6 @@ constexpr int MostEmptyReads = 30;
 // A line that never falls silent (noise at the wrong rate, a device streaming data) would keep
 // an attempt reading for ever; after this many characters it is over like a silent one.
 constexpr int MostCharactersPerAttempt = 1024;
-
-std::string settingsFor(const std::string& baud) {
-    return baud + ",N,8,1";
-}
 
 std::string twoDigits(int number) {
     char text[8];
@@ -54,7 +50,7 @@ bool SerialSearch::scanPort() {
     label_ = "Checking Port " + std::to_string(PortNumber);
     progress_ = 0;
     advanceProgress(30 * PortNumber);
-    if (port_.open(PortNumber, settingsFor("9600"))) {
+    if (port_.open({PortNumber, 9600})) {
         AvailablePort |= 1u << (PortNumber - 1);
         port_.close();
     }
@@ -87,7 +83,8 @@ bool SerialSearch::nextBaudRate() {
     idCounter_ = StartID;
     Step = 4;
     // A port that could be opened during the scan but not now has nothing to ask at this rate.
-    if (!port_.open(PortNumber, settingsFor(FoundBaud))) {
+    const auto settings = transport::serialSettingsFor(PortNumber, FoundBaud);
+    if (!settings || !port_.open(*settings)) {
         idCounter_ = LastSearchId;
         return attemptOver();
     }
@@ -108,8 +105,8 @@ bool SerialSearch::listenForName() {
     int emptyReads = 0;
     int characters = 0;
     while (emptyReads <= MostEmptyReads && characters < MostCharactersPerAttempt) {
-        const transport::SerialReadResult read = port_.readChar(emptyReadMs_);
-        if (read.status != transport::SerialReadResult::Char) {
+        const transport::ReadResult read = port_.readChar(emptyReadMs_);
+        if (read.status != transport::ReadResult::Char) {
             ++emptyReads;
             continue;
         }

@@ -1,7 +1,7 @@
 #include "motiondesk/windows/terminal_session.h"
 
 #include "common/numbers.h"
-#include "motiondesk/transport/command_transport.h"
+#include "link/command_transport.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <cstdio>

@@ -1,10 +1,12 @@
 #include "motiondesk/windows/usb_connection.h"
 
+#include "common/controller_models.h"
 #include "common/numbers.h"
 #include "common/textfile.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/connection_state.h"
-#include "motiondesk/transport/usb_library.h"
+#include "link/command_transport.h"
+#include "link/connection_state.h"
+#include "link/usb_devices.h"
+#include "link/usb_library.h"
 #include "motiondesk/windows/usb_handle_file.h"
 
 #include <algorithm>
@@ -14,24 +16,8 @@
 namespace connection {
 namespace {
 
-// A USB bus holds at most 127 devices; a larger count is a fault of the library.
-constexpr int32_t MostUsbDevices = 127;
-
 int16_t asResult(int32_t result) {
     return static_cast<int16_t>(result);
-}
-
-std::string upperCased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
-    return text;
-}
-
-std::string productText(transport::UsbLibrary& usb, transport::ConnectionState& state,
-                        int32_t index) {
-    std::array<uint8_t, 257> buffer{};
-    state.UsbResult = asResult(usb.GetProductString(index, buffer.data(), 0));
-    return transport::BytesToText(buffer.data(), buffer.size());
 }
 
 // Closes the handle an earlier run left for this index, so the device can be opened again.
@@ -59,16 +45,10 @@ void recordHandle(const common::TextFile& handleFile, const transport::Connectio
 
 std::vector<std::string> listControllers(transport::UsbLibrary& usb,
                                          transport::ConnectionState& state) {
+    const std::string modelWord(common::findControllerModel(common::kMotiondeskModel)->usbKey);
     std::vector<std::string> entries;
-    int32_t count = 0;
-    state.UsbResult = asResult(usb.GetNumDevices(count));
-    if (state.UsbResult != 1) return entries;
-    count = std::min(count, MostUsbDevices);
-    for (int32_t index = 0; index < count; ++index) {
-        const std::string text = upperCased(productText(usb, state, index));
-        if (text.find("KTR") != std::string::npos)
-            entries.push_back(text + " , Index=" + std::to_string(index));
-    }
+    for (const auto& match : transport::findUsbDevices(usb, state, modelWord))
+        entries.push_back(match.entry());
     return entries;
 }
 

@@ -13,11 +13,6 @@ std::optional<int32_t> PageSize(const std::string& modelCode) {
     return model->pageLines;
 }
 
-std::string UsbModelKey(const std::string& modelCode) {
-    const auto* model = common::findControllerModel(modelCode);
-    return model ? std::string(model->usbKey) : std::string();
-}
-
 int32_t LastPageLine(int32_t totalLine, int32_t lineLimit, int32_t pageSize) {
     // The page ends considered are those of the first m pages, m = lineLimit / pageSize rounded
     // half to even. A program that reaches past all of them (1701..1785 lines on 170-line pages)

@@ -1,7 +1,6 @@
 #pragma once
 // What the loader needs to know about each controller model, read from the suite's one table of
-// controller models: how many lines one page of its program memory holds, and the short key its
-// USB product text carries.
+// controller models: how many lines one page of its program memory holds.
 
 #include "common/controller_models.h"
 
@@ -17,9 +16,6 @@ inline constexpr int32_t LargestSlotCount = common::largestSlotCount();
 
 // Lines per page of program memory; nullopt for an unknown model.
 std::optional<int32_t> PageSize(const std::string& modelCode);
-
-// The product-text key of the model; empty when the model has none.
-std::string UsbModelKey(const std::string& modelCode);
 
 // The last slot to empty after a program of totalLine lines: the end of the page the program
 // ends in, never past the last slot of the controller. -1 for an empty program.

@@ -20,25 +20,18 @@ void DownloadJob::step() {
         else if (ClearStep == 2)
             clearAllSlots();
         else
-            finishQueue();
+            succeed();
         return;
     }
     if (downloadStep == 1)
         loadAndSendProgram();
-    else if (downloadStep == 2)
-        clearRestOfPage();
     else
-        finishQueue();
+        clearRestOfPage();
 }
 
-bool DownloadJob::writeSlot(int32_t slot, const std::string& line, int32_t queueIndex) {
-    const std::string command = "SA" + std::to_string(slot) + "=" + line;
-    if (overEthernet()) {
-        queue_.QueueEthernetCommand(command, DownloadWrite, queueIndex);
-        return true;
-    }
+bool DownloadJob::writeSlot(int32_t slot, const std::string& line) {
     std::string reply;
-    if (!exchange(command, reply)) return false;
+    if (!exchange("SA" + std::to_string(slot) + "=" + line, reply)) return false;
     ++slotsWritten_;
     return true;
 }
@@ -78,8 +71,8 @@ bool DownloadJob::prepareDownload() {
     return true;
 }
 
-// Over serial and USB the loops below stop when the tick's slice is used up and go on from
-// flash_index at the next tick.
+// The loops below stop when the tick's slice is used up and go on from flash_index at the next
+// tick.
 void DownloadJob::loadAndSendProgram() {
     if (!programLoaded_) {
         if (!prepareDownload()) return;
@@ -88,37 +81,23 @@ void DownloadJob::loadAndSendProgram() {
         programLoaded_ = true;
     }
     while (flash_index < totalLine) {
-        if (!writeSlot(flash_index, downloadlist[flash_index], flash_index + 1)) return;
+        if (!writeSlot(flash_index, downloadlist[flash_index])) return;
         ++flash_index;
-        if (overEthernet()) continue;
         setProgressValue(flash_index);
         if (sliceUsedUp()) return;
     }
-    if (overEthernet()) queue_.StartEthernetQueue(flash_index + 1);
     downloadStep = 2;
 }
 
 void DownloadJob::clearRestOfPage() {
-    if (overEthernet() && pumpQueue()) return;
     if (flash_index == totalLine) display_.showPhase("Clearing current page...");
     while (flash_index <= LastPageLine) {
         const int32_t i = flash_index;
-        if (!writeSlot(i, "", i - totalLine + 1)) return;
+        if (!writeSlot(i, "")) return;
         ++flash_index;
-        if (overEthernet()) continue;
         setProgressValue(i);
         if (sliceUsedUp()) return;
     }
-    if (!overEthernet()) {
-        succeed();
-        return;
-    }
-    queue_.StartEthernetQueue(LastPageLine - totalLine + 2);
-    downloadStep = 3;
-}
-
-void DownloadJob::finishQueue() {
-    if (overEthernet() && pumpQueue()) return;
     succeed();
 }
 
@@ -133,13 +112,11 @@ void DownloadJob::startClear() {
 
 void DownloadJob::clearAllSlots() {
     while (flash_index <= LastPageLine) {
-        if (!writeSlot(flash_index, "", flash_index + 1)) return;
+        if (!writeSlot(flash_index, "")) return;
         ++flash_index;
-        if (overEthernet()) continue;
         setProgressValue(flash_index);
         if (sliceUsedUp()) return;
     }
-    if (overEthernet()) queue_.StartEthernetQueue(flash_index + 1);
     ClearStep = 3;
 }
 

@@ -18,16 +18,14 @@ public:
 private:
     void step() override;
     std::string describeFailure(const std::string& text) const override;
-    void replyReceived() override { ++slotsWritten_; }
 
     void loadAndSendProgram();
     void clearRestOfPage();
-    void finishQueue();
     void startClear();
     void clearAllSlots();
     bool prepareDownload();
-    // Sends, or queues over TCP, "SA<slot>=<line>"; false once the job has failed.
-    bool writeSlot(int32_t slot, const std::string& line, int32_t queueIndex);
+    // Sends "SA<slot>=<line>"; false once the job has failed.
+    bool writeSlot(int32_t slot, const std::string& line);
 
     int32_t downloadStep = 1;
     bool programLoaded_ = false;

@@ -2,7 +2,7 @@
 
 #include "common/numbers.h"
 #include "common/textfile.h"
-#include "motiondesk/transport/connection_state.h"
+#include "link/connection_state.h"
 
 namespace proglift {
 

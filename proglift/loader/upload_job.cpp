@@ -11,20 +11,12 @@ bool UploadJob::writeResult() const {
 }
 
 void UploadJob::step() {
-    if (UploadStep == 1) {
-        if (!readingStarted_) {
-            if (!checkLineLimit()) return;
-            setProgressMaximum(*setup_.LineLimit);
-            if (overEthernet()) {
-                queueSlotReads();
-                return;
-            }
-            readingStarted_ = true;
-        }
-        readSlots();
-        return;
+    if (!readingStarted_) {
+        if (!checkLineLimit()) return;
+        setProgressMaximum(*setup_.LineLimit);
+        readingStarted_ = true;
     }
-    if (!pumpQueue()) finish();
+    readSlots();
 }
 
 // The limit itself is read too: a controller whose slots are all filled answers it empty. The
@@ -41,14 +33,6 @@ void UploadJob::readSlots() {
         if (sliceUsedUp()) return;
     }
     finish();
-}
-
-// Over TCP slots 0 .. LineLimit - 1 are read; the first empty reply ends the queue early.
-void UploadJob::queueSlotReads() {
-    for (int32_t i = 0; i <= *setup_.LineLimit; ++i)
-        queue_.QueueEthernetCommand("SA" + std::to_string(i), UploadRead, i + 1);
-    UploadStep = 2;
-    queue_.StartEthernetQueue(*setup_.LineLimit + 1);
 }
 
 void UploadJob::finish() {

@@ -16,10 +16,8 @@ private:
     void step() override;
 
     void readSlots();
-    void queueSlotReads();
     void finish();
 
-    int32_t UploadStep = 1;
     bool readingStarted_ = false;
     int32_t linesComcounted = 0;
 };

@@ -12,8 +12,8 @@ namespace proglift {
 namespace {
 
 // A job sends a command every millisecond or less; painting every one of them would cost more
-// than the exchange. Over serial and USB no events are processed while the job runs, so the
-// window is painted at once; over TCP the frame timer catches what a burst left behind.
+// than the exchange. No events are processed while the job runs, so the window is painted at
+// once; the frame timer catches what the end of a slice left behind.
 constexpr int FrameIntervalMs = 40;
 
 } // namespace

@@ -2,7 +2,7 @@
 // One run of the loader: the job named by proglift_setup.txt in folder, shown in its window,
 // ending with its result file. Needs a QApplication.
 
-#include "proglift/loader/loader_links.h"
+#include "link/controller_link.h"
 
 #include <string>
 
@@ -12,6 +12,6 @@ enum LoaderExitCode { LoaderSucceeded = 0, LoaderFailed = 1, LoaderNothingToDo =
 
 // The exit code: 0 after a successful job or when there was nothing to do, 1 after a failure
 // (including a result file that could not be written).
-int runLoader(const std::string& folder, LinkFactory factory);
+int runLoader(const std::string& folder, transport::LinkFactory factory);
 
 } // namespace proglift

@@ -14,14 +14,6 @@ TEST(ControllerModels, TwoModelsHaveLongPagesAndUnknownModelsHaveNone) {
     EXPECT_FALSE(PageSize("").has_value());
 }
 
-TEST(ControllerModels, UsbKeysExistOnlyForModelsReachedOverUsb) {
-    EXPECT_EQ(UsbModelKey("QB-450"), "B45");
-    EXPECT_EQ(UsbModelKey("KT-210"), "KTR");
-    EXPECT_EQ(UsbModelKey("QW-350"), "R35");
-    for (const char* model : {"QB-440", "QW-310", "QW-330", "QW-340", "", "XX-999"})
-        EXPECT_EQ(UsbModelKey(model), "") << model;
-}
-
 TEST(LastPageLine, ProgramIsFollowedByTheRestOfItsPage) {
     struct Case {
         int32_t totalLine, lineLimit, pageSize, expected;

@@ -191,58 +191,23 @@ TEST(Download, LinkThatCannotBeOpenedIsReportedAndNothingIsSent) {
     }
 }
 
-TEST(DownloadOverEthernet, SendsOneCommandPerReplyAndWaitsForAConnectionBeingMade) {
-    LoaderBench waiting;
-    waiting.writeSetup(Link::Ethernet, "DOWNLOAD", "KT-210");
-    const auto lines = waiting.writeProgram(3);
-    auto factory = waiting.factory();
-    const auto setup = proglift::ReadLoaderSetup(waiting.folder.str());
-    proglift::LoaderLinks links(factory);
-    ASSERT_FALSE(links.open(setup).has_value());
-    auto job =
-        proglift::makeLoaderJob(setup, waiting.folder.str(), links.jobLinks(), waiting.display);
-    waiting.ethernet->state_ = proglift::EthernetLink::State::Connecting;
-    for (int tick = 0; tick < 50; ++tick)
-        job->tick();
-    EXPECT_TRUE(waiting.ethernet->sent.empty());
-    EXPECT_FALSE(job->finished());
-    waiting.ethernet->state_ = proglift::EthernetLink::State::Connected;
-    for (int tick = 0; tick < 1000 && !job->finished(); ++tick) {
-        job->tick();
-        waiting.ethernet->deliver();
-    }
-    EXPECT_TRUE(job->outcome().success);
-    EXPECT_EQ(waiting.ethernet->sent, joined(slotWrites(lines), slotClears(3, 84)));
-    EXPECT_EQ(waiting.ethernet->sendsWhileAwaiting, 0);
-}
-
 TEST(DownloadOverEthernet, ConnectionThatFailsOrIsClosedEndsTheJob) {
     for (const bool closedPartWay : {false, true}) {
         SCOPED_TRACE(closedPartWay ? "closed part-way" : "never connected");
         LoaderBench bench;
         bench.writeSetup(Link::Ethernet, "DOWNLOAD", "KT-210");
         bench.writeProgram(50);
-        auto factory = bench.factory();
-        const auto setup = proglift::ReadLoaderSetup(bench.folder.str());
-        proglift::LoaderLinks links(factory);
-        ASSERT_FALSE(links.open(setup).has_value());
-        auto job =
-            proglift::makeLoaderJob(setup, bench.folder.str(), links.jobLinks(), bench.display);
-        if (!closedPartWay) bench.ethernet->state_ = proglift::EthernetLink::State::Closed;
-        for (int tick = 0; tick < 1000 && !job->finished(); ++tick) {
-            job->tick();
-            if (bench.ethernet->sent.size() == 20)
-                bench.ethernet->state_ = proglift::EthernetLink::State::Closed;
-            bench.ethernet->deliver();
-        }
-        ASSERT_TRUE(job->finished());
-        job->writeResult();
+        bench.tcpConnects = closedPartWay;
+        bench.controller->faults().setPlan(
+            {.kind = simulator::FaultKind::Disconnect, .afterCommands = 20, .onlyCommand = ""});
+        EXPECT_FALSE(bench.run().success);
         EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
                   std::string("DOWNLOAD FAILED!\r\nCould not open TCP/IP socket!") +
                       (closedPartWay ? "; slots 0 to 19 written; the controller holds a partial "
                                        "program"
                                      : "") +
                       "\r\n");
-        EXPECT_EQ(bench.ethernet->sent.size(), closedPartWay ? 20u : 0u);
+        // The command that met the dropped line reached the controller but was never answered.
+        EXPECT_EQ(bench.commands().size(), closedPartWay ? 21u : 0u);
     }
 }

@@ -1,20 +1,19 @@
 #pragma once
-// Runs a loader job in-process against simulated controllers: the serial line and the USB
-// library of the simulator, or a TCP link played by a controller model. Everything a job does
-// that a user or Motiondesk can see is kept: the commands the controller received, the result
-// file, the texts of the window.
+// Runs a loader job in-process against simulated controllers: the serial line, the USB library
+// and a TCP connection of the simulator. Everything a job does that a user or Motiondesk can see
+// is kept: the commands the controller received, the result file, the texts of the window.
 
 #include "proglift/loader/loader_job.h"
-#include "proglift/loader/loader_links.h"
+#include "proglift/loader/loader_link.h"
 #include "simulator/controller_model.h"
 #include "simulator/inprocess_serial_link.h"
+#include "simulator/inprocess_tcp_link.h"
 #include "simulator/inprocess_usb_library.h"
 #include "simulator/serial_bus.h"
 #include "simulator/usb_device.h"
 #include "support/recording_clock.h"
 #include "support/scratch_folder.h"
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,44 +39,6 @@ public:
     int commandsShown = 0;
     int32_t progressMaximum = 0;
     int32_t progressValue = 0;
-};
-
-// A TCP link whose far end is a controller model. Replies are held until the test loop hands
-// them over, as a socket would deliver them later; sending while a reply is still owed is
-// counted, since the queue must never do that.
-class ModelEthernetLink final : public proglift::EthernetLink {
-public:
-    explicit ModelEthernetLink(simulator::ControllerModel& controller) : controller_(controller) {}
-
-    State state() const override { return state_; }
-    void send(const std::string& command) override {
-        if (awaiting_) ++sendsWhileAwaiting;
-        awaiting_ = true;
-        sent.push_back(command);
-        if (answering)
-            pending_.push_back(controller_.execute(command));
-        else
-            controller_.execute(command);
-    }
-    // Delivers the replies that have arrived; true when there was one.
-    bool deliver() {
-        if (pending_.empty()) return false;
-        const std::string reply = pending_.front();
-        pending_.pop_front();
-        awaiting_ = false;
-        if (onReply) onReply(reply);
-        return true;
-    }
-
-    State state_ = State::Connected;
-    bool answering = true;
-    std::vector<std::string> sent;
-    int sendsWhileAwaiting = 0;
-
-private:
-    simulator::ControllerModel& controller_;
-    std::deque<std::string> pending_;
-    bool awaiting_ = false;
 };
 
 enum class Link { Serial, Usb, Ethernet };
@@ -123,16 +84,17 @@ public:
         return lines;
     }
 
-    proglift::LinkFactory factory() {
-        proglift::LinkFactory links;
+    transport::LinkFactory factory() {
+        transport::LinkFactory links;
         links.serial = [this] { return std::make_unique<simulator::InProcessSerialLink>(bus, 3); };
         links.usb = [this] {
             auto library = std::make_unique<simulator::InProcessUsbLibrary>();
             library->attach(*usbDevice);
             return library;
         };
-        links.ethernet = [this](const std::string&, int) {
-            auto link = std::make_unique<ModelEthernetLink>(*controller);
+        links.tcp = [this](const std::string&, int) {
+            auto link = std::make_unique<simulator::InProcessTcpLink>(*controller);
+            link->connected = tcpConnects;
             ethernet = link.get();
             return link;
         };
@@ -143,18 +105,17 @@ public:
     // Opens the link, runs the job tick by tick to its end and writes its result file.
     proglift::JobOutcome run() {
         const auto setup = proglift::ReadLoaderSetup(folder.str());
-        proglift::LoaderLinks links(factory());
-        const auto failure = links.open(setup);
-        auto job = proglift::makeLoaderJob(setup, folder.str(), links.jobLinks(), display);
+        transport::ControllerLink link(factory(), transport::TransportPolicy::proglift());
+        const auto failure = proglift::openLoaderLink(link, setup);
+        auto job = proglift::makeLoaderJob(setup, folder.str(), link.transport(), display);
         job->start();
         if (failure) job->fail(*failure);
         for (int tick = 0; tick < maxTicks && !job->finished(); ++tick) {
             job->tick();
-            if (ethernet) ethernet->deliver();
             ticks = tick + 1;
         }
         job->writeResult();
-        links.close();
+        link.close();
         return job->outcome();
     }
 
@@ -164,7 +125,8 @@ public:
     simulator::SerialBus bus;
     simulator::ControllerModel* controller = nullptr;
     std::unique_ptr<simulator::UsbDevice> usbDevice;
-    ModelEthernetLink* ethernet = nullptr;
+    simulator::InProcessTcpLink* ethernet = nullptr;
+    bool tcpConnects = true; // false: the TCP connection is never made
     testing_support::RecordingClock clock;
     RecordingDisplay display;
     ScratchFolder folder;

@@ -29,8 +29,8 @@ QApplication& application() {
 }
 
 // Fast time-outs so that a silent peer costs a fraction of a second.
-proglift::LinkFactory tcpFactory(const ScratchFolder& folder) {
-    return proglift::LinkFactory::real(
+transport::LinkFactory tcpFactory(const ScratchFolder& folder) {
+    return transport::LinkFactory::real(
         folder.str(), {.connectWaitMs = 2000, .replyTimeoutMs = 300, .replySilenceMs = 50});
 }
 
@@ -71,7 +71,7 @@ TEST_F(LoaderProgram, DownloadOverTcpWritesTheProgramAndReportsSuccess) {
     writeTcpSetup(folder, "DOWNLOAD", peer.port());
     const auto lines = writeProgram(100);
     EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 0);
-    EXPECT_EQ(peer.received, joined(slotWrites(lines), slotClears(100, 169)));
+    EXPECT_EQ(peer.received(), joined(slotWrites(lines), slotClears(100, 169)));
     EXPECT_EQ(folder.read("DownloadOut.txt"), "DOWNLOAD SUCCESS!\r\n");
 }
 
@@ -79,20 +79,19 @@ TEST_F(LoaderProgram, UploadOverTcpKeepsTheSlotTextOnlyEvenWhenRepliesComeInPiec
     for (int i = 0; i < 5; ++i)
         controller.setState("SA" + std::to_string(i) + "=CV" + std::to_string(i));
     controller.setState("SA2=X"); // a one-character slot is still a slot
-    peer.splitReplies = true;
-    peer.terminator = "\r\n";
+    peer.set({.splitReplies = true, .terminator = "\r\n"});
     writeTcpSetup(folder, "UPLOAD", peer.port());
     EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 0);
-    EXPECT_EQ(peer.received, slotReads(0, 5));
+    EXPECT_EQ(peer.received(), slotReads(0, 5));
     EXPECT_EQ(folder.read("UploadOut.txt"), "CV0\r\nCV1\r\nX\r\nCV3\r\nCV4\r\n");
 }
 
 TEST_F(LoaderProgram, ReplyThatNeverReachesItsCarriageReturnIsATimeOut) {
-    peer.terminator = "";
+    peer.set({.terminator = ""});
     writeTcpSetup(folder, "DOWNLOAD", peer.port());
     writeProgram(80);
     EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 1);
-    EXPECT_EQ(peer.received, (std::vector<std::string>{"SA0=CV0"}));
+    EXPECT_EQ(peer.received(), (std::vector<std::string>{"SA0=CV0"}));
     EXPECT_EQ(folder.read("DownloadOut.txt"),
               "DOWNLOAD FAILED!\r\nNo Reply to Command: SA0=CV0\r\n");
 }
@@ -110,15 +109,14 @@ TEST_F(LoaderProgram, TcpPeerThatClosesOrFallsSilentEndsTheRunWithItsText) {
         SCOPED_TRACE(c.text);
         simulator::ControllerModel model({.model = "QB-450"});
         TcpController failing(model);
-        failing.closeAfterCommands = c.closeAfter;
-        failing.silentAfterCommands = c.silentAfter;
+        failing.set({.closeAfterCommands = c.closeAfter, .silentAfterCommands = c.silentAfter});
         writeTcpSetup(folder, "DOWNLOAD", failing.port());
         writeProgram(50);
         QElapsedTimer clock;
         clock.start();
         EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 1);
         EXPECT_LT(clock.elapsed(), 5000);
-        EXPECT_EQ(failing.received.size(), 21u);
+        EXPECT_EQ(failing.received().size(), 21u);
         EXPECT_EQ(folder.read("DownloadOut.txt"),
                   std::string("DOWNLOAD FAILED!\r\n") + c.text +
                       "; slots 0 to 19 written; the controller holds a partial program\r\n");
@@ -146,20 +144,23 @@ TEST_F(LoaderProgram, NoValidOperationEndsWithoutWritingAnything) {
 
 TEST_F(LoaderProgram, CancelledUploadIsReportedInsteadOfLeavingTheLastResult) {
     folder.write("UploadOut.txt", "CV1\r\nXX\r\n");
-    peer.silentAfterCommands = 0;
+    for (int i = 0; i < 1785; ++i)
+        controller.setState("SA" + std::to_string(i) + "=CV" + std::to_string(i));
+    peer.set({.replyDelayMs = 20});
     writeTcpSetup(folder, "UPLOAD", peer.port());
-    // The user clicks Cancel once the window is up and the first read is waiting for its reply.
+    // The user clicks Cancel once the window is up and reading has begun; the controller answers
+    // slowly, so the upload is far from its end.
     QTimer clicker;
     QObject::connect(&clicker, &QTimer::timeout, [this] {
-        if (peer.received.empty()) return;
+        if (peer.received().size() < 3) return;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->objectName() == "CompilerForm" && window->isVisible())
                 window->findChild<QPushButton*>("Cancel")->click();
         }
     });
     clicker.start(20);
-    const auto factory = proglift::LinkFactory::real(folder.str(), {.replyTimeoutMs = 10000});
-    EXPECT_EQ(proglift::runLoader(folder.str(), factory), 1);
+    EXPECT_EQ(proglift::runLoader(folder.str(), tcpFactory(folder)), 1);
+    EXPECT_LT(peer.received().size(), 100u);
     EXPECT_EQ(folder.read("UploadOut.txt"), "UPLOAD FAILED!\r\nUpload cancelled!\r\n");
 }
 
@@ -202,7 +203,7 @@ TEST_F(LoaderProgram, ClosingTheWindowEndsAClear) {
             if (window->objectName() == "DownloadForm") window->close();
     });
     closer.start(20);
-    EXPECT_EQ(proglift::runLoader(folder.str(), proglift::LinkFactory::real(folder.str())), 1);
+    EXPECT_EQ(proglift::runLoader(folder.str(), transport::LinkFactory::real(folder.str())), 1);
     const auto sent = SimProcess::readLog(sim.path("commands.log")).size();
     EXPECT_LT(sent, 100);
     EXPECT_EQ(folder.read("DownloadOut.txt"),

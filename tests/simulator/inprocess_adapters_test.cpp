@@ -8,13 +8,13 @@
 namespace {
 
 using namespace simulator;
-using transport::SerialReadResult;
+using transport::ReadResult;
 
 std::string readReply(InProcessSerialLink& link, int silenceMs = 101) {
     std::string reply;
     for (;;) {
-        SerialReadResult r = link.readChar(silenceMs);
-        if (r.status != SerialReadResult::Char || r.ch == '\r') return reply;
+        ReadResult r = link.readChar(silenceMs);
+        if (r.status != ReadResult::Char || r.ch == '\r') return reply;
         reply.push_back(r.ch);
     }
 }
@@ -23,22 +23,22 @@ TEST(InProcessSerialLink, ExchangesWithTheBusAtTheOpenedRate) {
     SerialBus bus;
     auto& controller = bus.add({.deviceId = "01", .baudRate = 19200});
     InProcessSerialLink link(bus, 3);
-    EXPECT_FALSE(link.open(4, "19200,N,8,1"));
-    ASSERT_TRUE(link.open(3, "19200,N,8,1"));
+    EXPECT_FALSE(link.open({4, 19200}));
+    ASSERT_TRUE(link.open({3, 19200}));
     ASSERT_TRUE(link.write("@01HSPD=1000\r@01J+\r"));
     EXPECT_EQ(readReply(link), "OK");
     EXPECT_EQ(readReply(link), "OK");
     EXPECT_EQ(controller.commandLog(), (std::vector<std::string>{"HSPD=1000", "J+"}));
-    ASSERT_TRUE(link.open(3, "9600,N,8,1"));
+    ASSERT_TRUE(link.open({3, 9600}));
     ASSERT_TRUE(link.write("@01PX\r"));
-    EXPECT_EQ(link.readChar(101).status, SerialReadResult::Silence);
+    EXPECT_EQ(link.readChar(101).status, ReadResult::Silence);
 }
 
 TEST(InProcessSerialLink, CharactersAfterTheCrWaitForTheNextRead) {
     SerialBus bus;
     bus.add({.deviceId = "01"});
     InProcessSerialLink link(bus, 1);
-    ASSERT_TRUE(link.open(1, "9600,N,8,1"));
+    ASSERT_TRUE(link.open({1, 9600}));
     link.write("@01VER\r@01DN\r");
     EXPECT_EQ(readReply(link), "V223");
     EXPECT_EQ(link.pendingCharacters(), 6u);
@@ -49,13 +49,13 @@ TEST(InProcessSerialLink, SlowReplyPausesCountAgainstTheSilenceWait) {
     SerialBus bus;
     auto& controller = bus.add({.deviceId = "01"});
     InProcessSerialLink link(bus, 1);
-    ASSERT_TRUE(link.open(1, "9600,N,8,1"));
+    ASSERT_TRUE(link.open({1, 9600}));
     controller.faults().setPlan(*parseFault("slow:50"));
     link.write("@01VER\r");
     EXPECT_EQ(readReply(link), "V223");
     controller.faults().setPlan(*parseFault("slow:150"));
     link.write("@01VER\r");
-    EXPECT_EQ(link.readChar(101).status, SerialReadResult::Silence);
+    EXPECT_EQ(link.readChar(101).status, ReadResult::Silence);
 }
 
 TEST(InProcessSerialLink, OnePortIsHeldByOneControlAtATime) {
@@ -63,11 +63,11 @@ TEST(InProcessSerialLink, OnePortIsHeldByOneControlAtATime) {
     bus.add({});
     InProcessSerialLink main(bus, 1);
     InProcessSerialLink window(bus, 1);
-    ASSERT_TRUE(main.open(1, "9600,N,8,1"));
-    EXPECT_FALSE(window.open(1, "9600,N,8,1"));
+    ASSERT_TRUE(main.open({1, 9600}));
+    EXPECT_FALSE(window.open({1, 9600}));
     EXPECT_EQ(window.errorText(), "Device or resource busy");
     main.close();
-    EXPECT_TRUE(window.open(1, "9600,N,8,1"));
+    EXPECT_TRUE(window.open({1, 9600}));
     EXPECT_FALSE(main.reopen());
 }
 
@@ -76,9 +76,9 @@ TEST(InProcessSerialLink, YankedLineFailsWritesAndReads) {
     auto& controller = bus.add({});
     controller.faults().setPlan(*parseFault("disconnect:0"));
     InProcessSerialLink link(bus, 1);
-    ASSERT_TRUE(link.open(1, "9600,N,8,1"));
+    ASSERT_TRUE(link.open({1, 9600}));
     EXPECT_TRUE(link.write("@01PX\r"));
-    EXPECT_EQ(link.readChar(101).status, SerialReadResult::Error);
+    EXPECT_EQ(link.readChar(101).status, ReadResult::Error);
     EXPECT_FALSE(link.write("@01PX\r"));
     EXPECT_FALSE(link.errorText().empty());
 }

@@ -57,19 +57,19 @@ TEST(Robustness, RandomBytesNeverBreakTheBusOrTheLink) {
     auto& first = bus.add({.deviceId = "01"});
     bus.add({.deviceId = "02"});
     InProcessSerialLink link(bus, 1);
-    ASSERT_TRUE(link.open(1, "9600,N,8,1"));
+    ASSERT_TRUE(link.open({1, 9600}));
     for (int i = 0; i < 5'000; ++i) {
         std::string bytes = i % 2 ? "@0" + std::to_string(1 + i % 2) : "";
         for (int n = length(random); n > 0; --n)
             bytes.push_back(char(byte(random)));
         link.write(bytes);
-        while (link.readChar(101).status == transport::SerialReadResult::Char) {
+        while (link.readChar(101).status == transport::ReadResult::Char) {
         }
     }
     first.execute("RT=0");
     link.write("\r@01VER\r");
     std::string reply;
-    for (auto r = link.readChar(101); r.status == transport::SerialReadResult::Char;
+    for (auto r = link.readChar(101); r.status == transport::ReadResult::Char;
          r = link.readChar(101))
         reply.push_back(r.ch);
     EXPECT_EQ(reply.substr(reply.size() - 5), "V223\r");

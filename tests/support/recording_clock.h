@@ -1,7 +1,7 @@
 #pragma once
 // A clock for tests: waits return at once and are recorded.
 
-#include "motiondesk/transport/clock.h"
+#include "link/clock.h"
 
 #include <vector>
 

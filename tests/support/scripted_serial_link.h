@@ -1,10 +1,12 @@
 #pragma once
 // A serial-port control for tests. What the controller sends is a script of bytes, pauses and
 // port failures; time is virtual, so a pause shorter than the reader's silence passes unnoticed
-// and a longer one is a time-out at once. Everything written is recorded. A responder can
-// answer each write, which suits window tests that run many exchanges.
+// and a longer one is a time-out at once. What is queued before a write is the answer to it;
+// what an earlier write's answer left unread is stale by the next write and is what
+// discardInput() takes. Everything written is recorded. A responder can answer each write,
+// which suits window tests that run many exchanges.
 
-#include "motiondesk/transport/serial_link.h"
+#include "link/serial_link.h"
 
 #include <deque>
 #include <functional>
@@ -19,13 +21,15 @@ public:
     // Bytes the controller sends, available at once.
     void queueInput(const std::string& bytes) {
         for (char c : bytes)
-            script_.push_back({Step::Byte, c, 0, {}});
+            script_.push_back({Step::Byte, c, 0, {}, writes.size()});
     }
     // Silence on the line before the next queued bytes arrive.
-    void queuePause(int milliseconds) { script_.push_back({Step::Pause, 0, milliseconds, {}}); }
+    void queuePause(int milliseconds) {
+        script_.push_back({Step::Pause, 0, milliseconds, {}, writes.size()});
+    }
     // The port fails when the reader reaches this point.
     void queueFailure(const std::string& description) {
-        script_.push_back({Step::Failure, 0, 0, description});
+        script_.push_back({Step::Failure, 0, 0, description, writes.size()});
     }
     // Bytes still waiting in the port, pauses left out.
     std::string unread() const {
@@ -35,8 +39,8 @@ public:
         return bytes;
     }
 
-    bool open(int portNumber, const std::string& settings) override {
-        opens.emplace_back(portNumber, settings);
+    bool open(const transport::SerialSettings& settings) override {
+        opens.emplace_back(settings.portNumber, settings.text());
         if (!openSucceeds) {
             error = openFailure;
             return false;
@@ -73,27 +77,39 @@ public:
         return true;
     }
 
-    transport::SerialReadResult readChar(int silenceMs) override {
+    transport::ReadResult readChar(int silenceMs) override {
         readWaits.push_back(silenceMs);
         while (!script_.empty()) {
             Step& step = script_.front();
             if (step.kind == Step::Failure) {
                 error = step.failure;
                 script_.pop_front();
-                return {transport::SerialReadResult::Error, 0};
+                return {transport::ReadResult::Error, 0};
             }
             if (step.kind == Step::Byte) {
                 const char byte = step.byte;
                 script_.pop_front();
-                return {transport::SerialReadResult::Char, byte};
+                return {transport::ReadResult::Char, byte};
             }
             if (step.pauseMs >= silenceMs) {
                 step.pauseMs -= silenceMs;
-                return {transport::SerialReadResult::Silence, 0};
+                return {transport::ReadResult::Silence, 0};
             }
             script_.pop_front();
         }
-        return {transport::SerialReadResult::Silence, 0};
+        return {transport::ReadResult::Silence, 0};
+    }
+
+    // Takes what was queued before the last write and is still unread: late characters of an
+    // earlier exchange, which have all arrived by the time the next one begins.
+    std::size_t discardInput() override {
+        std::size_t discarded = 0;
+        while (!script_.empty() && script_.front().queuedAfterWrites < writes.size() &&
+               script_.front().kind != Step::Failure) {
+            if (script_.front().kind == Step::Byte) ++discarded;
+            script_.pop_front();
+        }
+        return discarded;
     }
 
     std::string errorText() const override { return error; }
@@ -116,6 +132,7 @@ private:
         char byte;
         int pauseMs;
         std::string failure;
+        std::size_t queuedAfterWrites; // how many writes had been made when it was queued
     };
     std::deque<Step> script_;
     bool open_ = false;

@@ -2,7 +2,7 @@
 // A USB library for tests: devices with product texts, reply blocks from a queue or a
 // responder, and a record of every call and every 64-byte block that was sent.
 
-#include "motiondesk/transport/usb_library.h"
+#include "link/usb_library.h"
 
 #include <algorithm>
 #include <array>

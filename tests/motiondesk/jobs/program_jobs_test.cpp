@@ -4,7 +4,7 @@
 #include "motiondesk/jobs/program_jobs.h"
 
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/command_transport.h"
+#include "link/command_transport.h"
 #include "support/recording_clock.h"
 #include "support/scratch_folder.h"
 #include "support/scripted_helpers.h"
@@ -38,7 +38,7 @@ protected:
         state.LinkType = transport::LinkSerial;
         state.LinkOpen = true;
         state.SerialPort = 2;
-        port.open(2, "9600,N,8,1");
+        port.open({2, 9600});
         services.helpers = &helpers;
     }
 

@@ -7,7 +7,7 @@
 
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/command_transport.h"
+#include "link/command_transport.h"
 #include "motiondesk/ui/lamp.h"
 #include "support/recording_clock.h"
 #include "support/scratch_folder.h"

@@ -3,7 +3,7 @@
 
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/command_transport.h"
+#include "link/command_transport.h"
 #include "motiondesk/ui/lamp.h"
 #include "simulator/inprocess_serial_link.h"
 #include "simulator/inprocess_usb_library.h"

@@ -7,8 +7,8 @@
 
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/serial_port_link.h"
+#include "link/command_transport.h"
+#include "link/serial_port_link.h"
 #include "support/modal_helpers.h"
 #include "support/recording_clock.h"
 #include "support/scripted_ui.h"
@@ -42,8 +42,8 @@ public:
         : record_(record), number_(std::to_string(number)), real_(std::move(exeFolder)) {}
     ~CountedPort() override { close(); }
 
-    bool open(int portNumber, const std::string& settings) override {
-        return opened(real_.open(portNumber, settings));
+    bool open(const transport::SerialSettings& settings) override {
+        return opened(real_.open(settings));
     }
     bool reopen() override { return opened(real_.reopen()); }
     void close() override {
@@ -59,9 +59,10 @@ public:
         record_.events.push_back(number_ + " " + bytes.substr(3, bytes.size() - 4));
         return real_.write(bytes);
     }
-    transport::SerialReadResult readChar(int silenceMs) override {
+    transport::ReadResult readChar(int silenceMs) override {
         return real_.readChar(silenceMs);
     }
+    std::size_t discardInput() override { return real_.discardInput(); }
     std::string errorText() const override { return real_.errorText(); }
 
 private:

@@ -7,7 +7,7 @@
 
 #include "motiondesk/session/window_port.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/command_transport.h"
+#include "link/command_transport.h"
 #include "simulator/controller_model.h"
 #include "support/recording_clock.h"
 #include "support/scripted_ui.h"
@@ -67,7 +67,7 @@ public:
     explicit ControllerPort(Controller& controller) : controller_(controller) {}
     ~ControllerPort() override { close(); }
 
-    bool open(int portNumber, const std::string& settings) override {
+    bool open(const transport::SerialSettings& settings) override {
         if (!controller_.portsOpen) {
             error_ = "Cannot open the port.";
             return false;
@@ -75,7 +75,6 @@ public:
         if (controller_.holder && controller_.holder != this) ++controller_.doubleOpens;
         controller_.holder = this;
         ++controller_.opens;
-        portNumber_ = portNumber;
         settings_ = settings;
         open_ = true;
         return true;
@@ -87,7 +86,7 @@ public:
         if (controller_.holder == this) controller_.holder = nullptr;
     }
     bool isOpen() const override { return open_; }
-    bool reopen() override { return open(portNumber_, settings_); }
+    bool reopen() override { return open(settings_); }
 
     bool write(const std::string& bytes) override {
         if (!open_) {
@@ -103,21 +102,25 @@ public:
         pending_.push_back('\r');
         return true;
     }
-    transport::SerialReadResult readChar(int) override {
-        if (pending_.empty()) return {transport::SerialReadResult::Silence, 0};
+    transport::ReadResult readChar(int) override {
+        if (pending_.empty()) return {transport::ReadResult::Silence, 0};
         const char c = pending_.front();
         pending_.pop_front();
-        return {transport::SerialReadResult::Char, c};
+        return {transport::ReadResult::Char, c};
+    }
+    std::size_t discardInput() override {
+        const std::size_t discarded = pending_.size();
+        pending_.clear();
+        return discarded;
     }
     std::string errorText() const override { return error_; }
 
-    const std::string& settings() const { return settings_; }
+    std::string settings() const { return settings_.text(); }
 
 private:
     Controller& controller_;
     bool open_ = false;
-    int portNumber_ = 0;
-    std::string settings_;
+    transport::SerialSettings settings_;
     std::deque<char> pending_;
     std::string error_;
 };

@@ -1,5 +1,5 @@
 #include "connection_harness.h"
-#include "motiondesk/transport/serial_port_link.h"
+#include "link/serial_port_link.h"
 #include "motiondesk/windows/comm_type_window.h"
 #include "support/modal_helpers.h"
 #include "support/pseudo_terminal.h"

@@ -4,8 +4,8 @@
 // and a main window that only records the state it was shown with.
 
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/transport/command_transport.h"
-#include "motiondesk/transport/connection_state.h"
+#include "link/command_transport.h"
+#include "link/connection_state.h"
 #include "simulator/inprocess_serial_link.h"
 #include "simulator/inprocess_usb_library.h"
 #include "simulator/serial_bus.h"

@@ -2,7 +2,7 @@
 // one, so the number follows the adapter across a replug; bad names and places change nothing.
 // Pseudo-terminals stand in for adapters, links in a scratch by-id folder for their stable names.
 
-#include "motiondesk/transport/serial_port_link.h"
+#include "link/serial_port_link.h"
 #include "motiondesk/windows/port_assignment.h"
 #include "support/pseudo_terminal.h"
 #include "support/scratch_folder.h"
@@ -35,7 +35,7 @@ protected:
     // What reaches the line when COM3 is opened and written to.
     std::string sentThroughCom3(PseudoTerminal& line) const {
         transport::SerialPortLink port(exe);
-        if (!port.open(3, "9600,N,8,1")) return port.errorText();
+        if (!port.open({3, 9600})) return port.errorText();
         port.write("@01DN\r");
         return line.receiveLine(std::chrono::seconds(2));
     }

@@ -2,7 +2,7 @@
 
 #include "motiondesk/windows/terminal_session.h"
 
-#include "motiondesk/transport/command_transport.h"
+#include "link/command_transport.h"
 #include "support/fake_controller.h"
 #include "support/recording_clock.h"
 #include "support/scripted_serial_link.h"
@@ -21,7 +21,7 @@ protected:
         state.LinkType = transport::LinkSerial;
         state.LinkOpen = true;
         state.DeviceName = "01";
-        link.open(1, "9600,N,8,1");
+        link.open({1, 9600});
         controller.attach(link);
     }
 

@@ -1,0 +1,29 @@
+#include "link/serial_settings.h"
+
+namespace transport {
+
+std::string SerialSettings::text() const {
+    return std::to_string(baudRate) + ",N,8,1";
+}
+
+// Digits only, blanks around them aside, so "9600x", "-1" and "1e5" are refused rather than read
+// in part.
+std::optional<SerialSettings> serialSettingsFor(int portNumber, const std::string& baudRate) {
+    const auto first = baudRate.find_first_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    const std::string digits = baudRate.substr(first, baudRate.find_last_not_of(' ') - first + 1);
+    if (digits.size() > 9) return std::nullopt;
+    int value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value <= 0) return std::nullopt;
+    return SerialSettings{portNumber, value};
+}
+
+std::string invalidSettingsText(const std::string& baudRate) {
+    return "Invalid port settings \"" + baudRate + ",N,8,1\".";
+}
+
+} // namespace transport

@@ -1,3 +1,0 @@
-#pragma once
-// A transport header that reaches up into a window: the layering check must refuse it.
-#include "motiondesk/main/main_window.h"
