@@ -3,11 +3,11 @@
 // simulator on a pseudo-terminal, a serial port that counts what crosses the line, and a user
 // interface that prints instead of showing dialogs.
 
-#include "motiondesk/session/window_services.h"
 #include "link/clock.h"
 #include "link/command_transport.h"
 #include "link/serial_port_link.h"
 #include "link/usb_library.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <QCoreApplication>

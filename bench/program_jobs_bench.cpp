@@ -10,14 +10,14 @@
 //                                proglift are looked for beside the build)
 
 #include "bench_support.h"
-#include "motiondesk/jobs/job_files.h"
-#include "motiondesk/jobs/process_helpers.h"
-#include "motiondesk/jobs/program_jobs.h"
-#include "motiondesk/session/window_services.h"
 #include "link/clock.h"
 #include "link/command_transport.h"
 #include "link/serial_port_link.h"
 #include "link/usb_library.h"
+#include "motiondesk/jobs/job_files.h"
+#include "motiondesk/jobs/process_helpers.h"
+#include "motiondesk/jobs/program_jobs.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <QApplication>

@@ -14,16 +14,16 @@
 // controller-sim is looked for beside the benchmark and up to two folders above it.
 
 #include "bench_support.h"
+#include "link/clock.h"
+#include "link/command_transport.h"
+#include "link/serial_port_link.h"
+#include "link/usb_library.h"
 #include "motiondesk/session/window_port.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/setup/dio_window.h"
 #include "motiondesk/setup/parameter_set.h"
 #include "motiondesk/setup/setup_panel.h"
 #include "motiondesk/setup/setup_window.h"
-#include "link/clock.h"
-#include "link/command_transport.h"
-#include "link/serial_port_link.h"
-#include "link/usb_library.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <QAbstractButton>

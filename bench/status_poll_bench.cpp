@@ -11,13 +11,13 @@
 // controller-sim is looked for beside the benchmark and up to two folders above it.
 
 #include "bench_support.h"
-#include "motiondesk/main/main_window.h"
-#include "motiondesk/session/window_services.h"
 #include "link/clock.h"
 #include "link/command_transport.h"
 #include "link/connection_state.h"
 #include "link/serial_port_link.h"
 #include "link/usb_library.h"
+#include "motiondesk/main/main_window.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <QApplication>

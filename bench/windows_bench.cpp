@@ -6,9 +6,9 @@
 //   windows_bench [runs [seconds per run]]   (default 3 runs of 2 s; the median is shown)
 
 #include "bench_support.h"
-#include "motiondesk/session/window_services.h"
 #include "link/clock.h"
 #include "link/command_transport.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/windows/multi_thread_window.h"
 #include "motiondesk/windows/variables_window.h"
 
@@ -22,7 +22,6 @@
 #include <memory>
 
 namespace {
-
 
 struct Run {
     bool ok = false;

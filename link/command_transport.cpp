@@ -45,8 +45,8 @@ TransportPolicy TransportPolicy::proglift() {
 CommandTransport::CommandTransport(ConnectionState& state, TransportPolicy policy,
                                    SerialLink* serial, UsbLibrary* usb, FailureNotices* notices,
                                    Clock& clock)
-    : state_(state), policy_(policy), serial_(serial), usb_(usb), notices_(notices),
-      clock_(clock) {}
+    : state_(state), policy_(policy), serial_(serial), usb_(usb), notices_(notices), clock_(clock) {
+}
 
 int16_t CommandTransport::SendCommand(const std::string& command, std::string& reply) {
     switch (state_.LinkType) {
@@ -158,8 +158,7 @@ int16_t CommandTransport::sendTcp(const std::string& command, std::string& reply
     if (!tcp_) return lost();
     tcp_->discardInput();
     if (!tcp_->write(command)) return lost();
-    switch (readReply(*tcp_, tcpTimings_.replyTimeoutMs, tcpTimings_.replySilenceMs, true,
-                      reply)) {
+    switch (readReply(*tcp_, tcpTimings_.replyTimeoutMs, tcpTimings_.replySilenceMs, true, reply)) {
     case ReadEnd::Failure:
         return lost();
     case ReadEnd::Silence:

@@ -18,7 +18,6 @@
 
 namespace transport {
 
-
 // Every USB transfer is one block of this size out and one in, whatever the command's length.
 inline constexpr int UsbBlockSize = 64;
 

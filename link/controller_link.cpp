@@ -59,9 +59,9 @@ std::optional<std::string> ControllerLink::open(const LinkRequest& request) {
 }
 
 void ControllerLink::makeTransport() {
-    transport_ = std::make_unique<CommandTransport>(state_, policy_, serial_.get(), usb_.get(),
-                                                    nullptr,
-                                                    factory_.clock ? *factory_.clock : realClock_);
+    transport_ =
+        std::make_unique<CommandTransport>(state_, policy_, serial_.get(), usb_.get(), nullptr,
+                                           factory_.clock ? *factory_.clock : realClock_);
     if (tcp_) transport_->setTcpLink(tcp_.get(), factory_.tcpTimings);
 }
 

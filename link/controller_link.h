@@ -32,7 +32,7 @@ struct LinkFactory {
 
 struct LinkRequest {
     int16_t LinkType = LinkSerial;
-    int16_t SerialPort = 1;       // COM number
+    int16_t SerialPort = 1; // COM number
     std::string BaudRate = "9600";
     std::string DeviceName = "01"; // the serial address; with the model, the USB search text
     std::string ModelCode = "KT-210";

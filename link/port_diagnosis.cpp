@@ -108,16 +108,16 @@ std::string permissionAdvice(const std::string& path) {
            " no access; ask the administrator to let a group of yours use it (a udev rule).";
 }
 
-std::string holderList(const std::vector<PortHolder>& holders) {
+std::string holderList(const std::vector<HoldingProcess>& holders) {
     std::string text;
-    for (const PortHolder& holder : holders) {
+    for (const HoldingProcess& holder : holders) {
         if (!text.empty()) text += ", ";
         text += printableName(holder.program) + " (process " + std::to_string(holder.pid) + ")";
     }
     return text;
 }
 
-std::string busyAdvice(const PortHolders& holders) {
+std::string busyAdvice(const HoldingProcesses& holders) {
     if (!holders.processes.empty())
         return "the port is busy: it is held by " + holderList(holders.processes) +
                ". Close that program, or choose another port.";
@@ -181,13 +181,14 @@ bool hasOpen(const std::string& fdFolder, DIR* descriptors, const std::string& d
     return false;
 }
 
-void addHolder(PortHolders& holders, int pid, const std::string& procFolder) {
-    for (const PortHolder& known : holders.processes)
+void addHolder(HoldingProcesses& holders, int pid, const std::string& procFolder) {
+    for (const HoldingProcess& known : holders.processes)
         if (known.pid == pid) return;
     holders.processes.push_back({pid, commandName(procFolder, pid)});
 }
 
-void scanProcesses(const std::string& device, const std::string& procFolder, PortHolders& holders) {
+void scanProcesses(const std::string& device, const std::string& procFolder,
+                   HoldingProcesses& holders) {
     DIR* processes = ::opendir(procFolder.c_str());
     if (!processes) return;
     while (const dirent* process = ::readdir(processes)) {
@@ -214,7 +215,7 @@ std::string lockFileName(std::string name) {
 
 // A lock file names its process in its first line (in decimal, possibly padded with blanks).
 void scanLockFiles(const std::vector<std::string>& names, const HolderSearchPlaces& places,
-                   PortHolders& holders) {
+                   HoldingProcesses& holders) {
     for (const std::string& folder : places.lockFolders) {
         for (const std::string& name : names) {
             const std::string line = firstLine(folder + "/" + lockFileName(name));
@@ -242,15 +243,16 @@ std::string printableName(const std::string& name) {
     return text;
 }
 
-PortHolders findPortHolders(const std::string& device, const std::vector<std::string>& openedNames,
-                            const HolderSearchPlaces& places) {
-    PortHolders holders;
+HoldingProcesses findHoldingProcesses(const std::string& device,
+                                      const std::vector<std::string>& openedNames,
+                                      const HolderSearchPlaces& places) {
+    HoldingProcesses holders;
     if (!places.procFolder.empty()) scanProcesses(device, places.procFolder, holders);
     std::vector<std::string> names = openedNames;
     names.push_back(device);
     scanLockFiles(names, places, holders);
     std::sort(holders.processes.begin(), holders.processes.end(),
-              [](const PortHolder& a, const PortHolder& b) { return a.pid < b.pid; });
+              [](const HoldingProcess& a, const HoldingProcess& b) { return a.pid < b.pid; });
     return holders;
 }
 
@@ -262,7 +264,7 @@ std::string openFailureText(int portNumber, const std::string& path, OpenFailure
         return prefix + advice;
     if (failure == OpenFailure::Refused) {
         if (accessDenied(path)) return prefix + permissionAdvice(path);
-        return prefix + busyAdvice(findPortHolders(resolved(path), {path}, places));
+        return prefix + busyAdvice(findHoldingProcesses(resolved(path), {path}, places));
     }
     if (failure == OpenFailure::NotFound) return prefix + missingAdvice(portNumber, path);
     return prefix + detail;
@@ -300,7 +302,7 @@ PortState describePortState(int portNumber, const std::string& exeFolder,
         // them on each change of the list would be slow for what it can tell before an open.
         HolderSearchPlaces locksOnly = places;
         locksOnly.procFolder.clear();
-        const PortHolders holders = findPortHolders(device, {path}, locksOnly);
+        const HoldingProcesses holders = findHoldingProcesses(device, {path}, locksOnly);
         if (!holders.processes.empty()) state.problem = busyAdvice(holders);
     }
     return state;

@@ -16,14 +16,14 @@ struct HolderSearchPlaces {
     std::vector<std::string> lockFolders = {"/run/lock", "/var/lock", "/tmp", "/var/tmp"};
 };
 
-struct PortHolder {
+struct HoldingProcess {
     int pid = 0;
     std::string program; // the command name of the process
-    bool operator==(const PortHolder&) const = default;
+    bool operator==(const HoldingProcess&) const = default;
 };
 
-struct PortHolders {
-    std::vector<PortHolder> processes;
+struct HoldingProcesses {
+    std::vector<HoldingProcess> processes;
     // Some processes could not be looked into (they belong to another user); the holder may be
     // one of them.
     bool incomplete = false;
@@ -31,8 +31,9 @@ struct PortHolders {
 
 // The processes that have the device open (from <proc>/<pid>/fd, where readable) or hold a lock
 // file "LCK..<name>" on one of the names it was opened by, in pid order.
-PortHolders findPortHolders(const std::string& device, const std::vector<std::string>& openedNames,
-                            const HolderSearchPlaces& places = {});
+HoldingProcesses findHoldingProcesses(const std::string& device,
+                                      const std::vector<std::string>& openedNames,
+                                      const HolderSearchPlaces& places = {});
 
 // How an open failed, as the serial-port control saw it.
 enum class OpenFailure { NotFound, Refused, Other };

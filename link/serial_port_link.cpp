@@ -147,8 +147,7 @@ ReadResult SerialPortLink::readChar(int silenceMs) {
             errorText_ = describeRuntimeError();
             return {ReadResult::Error, 0};
         }
-        if (port_->bytesAvailable() == 0 && deadline.hasExpired())
-            return {ReadResult::Silence, 0};
+        if (port_->bytesAvailable() == 0 && deadline.hasExpired()) return {ReadResult::Silence, 0};
     }
     char ch = 0;
     port_->getChar(&ch);

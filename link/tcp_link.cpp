@@ -5,8 +5,7 @@
 
 namespace transport {
 
-TcpLink::TcpLink(TcpTimings timings)
-    : timings_(timings), socket_(std::make_unique<QTcpSocket>()) {}
+TcpLink::TcpLink(TcpTimings timings) : timings_(timings), socket_(std::make_unique<QTcpSocket>()) {}
 
 TcpLink::~TcpLink() {
     socket_->abort();

@@ -1,16 +1,16 @@
 // Motiondesk: composes the real services (dialogs, clock, USB library, serial ports) and opens
 // the connection window, from which the user reaches every other window.
 
-#include "motiondesk/app/window_script.h"
-#include "motiondesk/jobs/process_helpers.h"
-#include "motiondesk/main/main_window.h"
-#include "motiondesk/session/program_values.h"
-#include "motiondesk/session/window_services.h"
 #include "link/clock.h"
 #include "link/command_transport.h"
 #include "link/connection_state.h"
 #include "link/serial_port_link.h"
 #include "link/usb_library_loader.h"
+#include "motiondesk/app/window_script.h"
+#include "motiondesk/jobs/process_helpers.h"
+#include "motiondesk/main/main_window.h"
+#include "motiondesk/session/program_values.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/qt_user_interface.h"
 #include "motiondesk/windows/comm_type_window.h"
 

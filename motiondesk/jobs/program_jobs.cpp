@@ -1,11 +1,11 @@
 #include "motiondesk/jobs/program_jobs.h"
 
 #include "common/textfile.h"
+#include "link/command_transport.h"
 #include "motiondesk/jobs/job_files.h"
 #include "motiondesk/jobs/result_files.h"
 #include "motiondesk/session/helper_programs.h"
 #include "motiondesk/session/window_services.h"
-#include "link/command_transport.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <exception>

@@ -1,10 +1,10 @@
 #include "motiondesk/main/auxiliary_windows.h"
 
+#include "link/connection_state.h"
 #include "motiondesk/main/startup.h"
 #include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_services.h"
-#include "link/connection_state.h"
 #include "motiondesk/windows/multi_thread_window.h"
 #include "motiondesk/windows/terminal_window.h"
 #include "motiondesk/windows/variables_window.h"

@@ -1,5 +1,7 @@
 #include "motiondesk/main/main_window.h"
 
+#include "link/command_transport.h"
+#include "link/serial_link.h"
 #include "motiondesk/main/auxiliary_windows.h"
 #include "motiondesk/main/link_status.h"
 #include "motiondesk/main/main_panel.h"
@@ -14,8 +16,6 @@
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/setup/setup_window.h"
-#include "link/command_transport.h"
-#include "link/serial_link.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/lamp.h"
 #include "motiondesk/ui/program_text_edit.h"

@@ -1,14 +1,14 @@
 #include "motiondesk/main/startup.h"
 
+#include "link/command_transport.h"
+#include "link/serial_link.h"
+#include "link/usb_library.h"
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/motion_control.h"
 #include "motiondesk/main/status_decoding.h"
 #include "motiondesk/main/status_poll.h"
 #include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/program_values.h"
-#include "link/command_transport.h"
-#include "link/serial_link.h"
-#include "link/usb_library.h"
 
 #include <exception>
 

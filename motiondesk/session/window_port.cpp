@@ -1,8 +1,8 @@
 #include "motiondesk/session/window_port.h"
 
+#include "link/serial_link.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/user_interface.h"
-#include "link/serial_link.h"
 
 namespace session {
 

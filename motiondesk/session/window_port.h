@@ -3,10 +3,10 @@
 // terminal, variables and multi-thread windows each hold one while they are open; the main
 // window has lent them the port. Over USB the exchange uses the shared device handle.
 
-#include "motiondesk/session/command_channel.h"
-#include "motiondesk/session/port_loan.h"
 #include "link/command_transport.h"
 #include "link/connection_state.h"
+#include "motiondesk/session/command_channel.h"
+#include "motiondesk/session/port_loan.h"
 
 #include <memory>
 

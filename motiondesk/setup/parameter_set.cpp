@@ -1,9 +1,9 @@
 #include "motiondesk/setup/parameter_set.h"
 
 #include "common/numbers.h"
+#include "link/clock.h"
 #include "motiondesk/session/command_channel.h"
 #include "motiondesk/setup/polarity_word.h"
-#include "link/clock.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <charconv>

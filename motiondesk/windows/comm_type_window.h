@@ -5,8 +5,8 @@
 // and what stands in the way of using it, and lists the machine's serial ports so that one can
 // be assigned to the chosen number. It stays open behind every other window.
 
-#include "motiondesk/session/window_services.h"
 #include "link/serial_port_link.h"
+#include "motiondesk/session/window_services.h"
 #include "motiondesk/windows/comm_settings.h"
 #include "motiondesk/windows/port_assignment.h"
 

@@ -1,10 +1,10 @@
 #include "motiondesk/windows/program_editor.h"
 
+#include "link/connection_state.h"
 #include "motiondesk/jobs/program_files.h"
 #include "motiondesk/jobs/program_jobs.h"
 #include "motiondesk/session/handler_runner.h"
 #include "motiondesk/session/window_services.h"
-#include "link/connection_state.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/program_text_edit.h"
 

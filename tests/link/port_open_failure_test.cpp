@@ -124,11 +124,11 @@ TEST(PortHolders, LockFilesNameTheirProcessWhileItLives) {
         file.write(QByteArray::number(pid).rightJustified(10) + "\n");
     }
 
-    const transport::PortHolders holders = transport::findPortHolders(
+    const transport::HoldingProcesses holders = transport::findHoldingProcesses(
         "/dev/pts/77", {"/x/EXE/ports/COM3"}, {"", {locks.path().toStdString()}});
     living.kill();
     living.waitForFinished();
-    EXPECT_EQ(holders.processes, (std::vector<transport::PortHolder>{{livingPid, "sleep"}}))
+    EXPECT_EQ(holders.processes, (std::vector<transport::HoldingProcess>{{livingPid, "sleep"}}))
         << "a lock left by a process that has ended names nobody";
 }
 

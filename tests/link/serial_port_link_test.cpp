@@ -12,8 +12,8 @@
 namespace {
 
 using testing::HasSubstr;
-using transport::SerialPortLink;
 using transport::ReadResult;
+using transport::SerialPortLink;
 using transport_testing::PseudoTerminal;
 
 constexpr int Port = 3;

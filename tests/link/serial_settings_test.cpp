@@ -6,8 +6,8 @@
 
 namespace {
 
-using transport::serialSettingsFor;
 using transport::SerialSettings;
+using transport::serialSettingsFor;
 
 TEST(SerialSettings, BaudRateTextGivesThePortsSettings) {
     EXPECT_EQ(serialSettingsFor(3, "115200"), (SerialSettings{3, 115200}));

@@ -1,5 +1,5 @@
-#include "tests/support/sim_process.h"
 #include "link/usb_library.h"
+#include "tests/support/sim_process.h"
 #include "zentorcom/zentorcom.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "motiondesk/jobs/job_files.h"
 
-#include "motiondesk/session/program_values.h"
 #include "link/connection_state.h"
+#include "motiondesk/session/program_values.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include "motiondesk/jobs/program_jobs.h"
 
-#include "motiondesk/session/window_services.h"
 #include "link/command_transport.h"
+#include "motiondesk/session/window_services.h"
 #include "support/recording_clock.h"
 #include "support/scratch_folder.h"
 #include "support/scripted_helpers.h"

@@ -5,9 +5,9 @@
 
 #include "support/fake_controller.h"
 
+#include "link/command_transport.h"
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/window_services.h"
-#include "link/command_transport.h"
 #include "motiondesk/ui/lamp.h"
 #include "support/recording_clock.h"
 #include "support/scratch_folder.h"

@@ -1,9 +1,9 @@
 // The main window against the simulated controller, over its serial line and over USB: the axis
 // really moves, and the window shows it.
 
+#include "link/command_transport.h"
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/window_services.h"
-#include "link/command_transport.h"
 #include "motiondesk/ui/lamp.h"
 #include "simulator/inprocess_serial_link.h"
 #include "simulator/inprocess_usb_library.h"

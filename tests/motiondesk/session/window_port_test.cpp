@@ -77,16 +77,12 @@ TEST_F(WindowPortTest, OpensItsOwnPortWithTheSharedSettingsOnlyOnAnOpenSerialLin
 class ForwardingLink final : public transport::SerialLink {
 public:
     explicit ForwardingLink(ScriptedSerialLink& inner) : inner_(inner) {}
-    bool open(const transport::SerialSettings& settings) override {
-        return inner_.open(settings);
-    }
+    bool open(const transport::SerialSettings& settings) override { return inner_.open(settings); }
     void close() override { inner_.close(); }
     bool isOpen() const override { return inner_.isOpen(); }
     bool reopen() override { return inner_.reopen(); }
     bool write(const std::string& bytes) override { return inner_.write(bytes); }
-    transport::ReadResult readChar(int silenceMs) override {
-        return inner_.readChar(silenceMs);
-    }
+    transport::ReadResult readChar(int silenceMs) override { return inner_.readChar(silenceMs); }
     std::size_t discardInput() override { return inner_.discardInput(); }
     std::string errorText() const override { return inner_.errorText(); }
 

@@ -5,10 +5,10 @@
 // The simulator's own log shows what reached the controller: while the set-up windows have the
 // port, nothing of the main window's poll.
 
-#include "motiondesk/main/main_window.h"
-#include "motiondesk/session/window_services.h"
 #include "link/command_transport.h"
 #include "link/serial_port_link.h"
+#include "motiondesk/main/main_window.h"
+#include "motiondesk/session/window_services.h"
 #include "support/modal_helpers.h"
 #include "support/recording_clock.h"
 #include "support/scripted_ui.h"
@@ -59,9 +59,7 @@ public:
         record_.events.push_back(number_ + " " + bytes.substr(3, bytes.size() - 4));
         return real_.write(bytes);
     }
-    transport::ReadResult readChar(int silenceMs) override {
-        return real_.readChar(silenceMs);
-    }
+    transport::ReadResult readChar(int silenceMs) override { return real_.readChar(silenceMs); }
     std::size_t discardInput() override { return real_.discardInput(); }
     std::string errorText() const override { return real_.errorText(); }
 

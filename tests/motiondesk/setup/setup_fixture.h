@@ -5,9 +5,9 @@
 // count of any write made while another port is open, so the hand-over between windows can be
 // checked.
 
+#include "link/command_transport.h"
 #include "motiondesk/session/window_port.h"
 #include "motiondesk/session/window_services.h"
-#include "link/command_transport.h"
 #include "simulator/controller_model.h"
 #include "support/recording_clock.h"
 #include "support/scripted_ui.h"

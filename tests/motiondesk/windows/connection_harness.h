@@ -3,9 +3,9 @@
 // a scripted user interface, serial buses of controller models behind COM ports, USB devices,
 // and a main window that only records the state it was shown with.
 
-#include "motiondesk/session/window_services.h"
 #include "link/command_transport.h"
 #include "link/connection_state.h"
+#include "motiondesk/session/window_services.h"
 #include "simulator/inprocess_serial_link.h"
 #include "simulator/inprocess_usb_library.h"
 #include "simulator/serial_bus.h"
