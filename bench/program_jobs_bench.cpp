@@ -14,7 +14,6 @@
 #include "link/command_transport.h"
 #include "link/serial_port_link.h"
 #include "link/usb_library.h"
-#include "motiondesk/jobs/job_files.h"
 #include "motiondesk/jobs/process_helpers.h"
 #include "motiondesk/jobs/program_jobs.h"
 #include "motiondesk/session/window_services.h"

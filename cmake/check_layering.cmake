@@ -10,32 +10,33 @@ set(rooms
     proglift/loader proglift/windows proglift
     progsmith/compiler progsmith
     simulator/sim simulator
-    link zentorcom common)
+    link jobfiles zentorcom common)
 
 # What each room may include besides itself.
 set(allowed_common "")
 set(allowed_zentorcom "")
 set(allowed_link common)
-set(allowed_progsmith/compiler common)
-set(allowed_progsmith progsmith/compiler common)
+set(allowed_jobfiles common)
+set(allowed_progsmith/compiler jobfiles common)
+set(allowed_progsmith progsmith/compiler jobfiles common)
 # The program text box highlights the language's words from the compiler's own list; the
 # user-interface service is what the transport tells of failures.
 set(allowed_motiondesk/ui link progsmith/compiler)
 set(allowed_motiondesk/session link motiondesk/ui common)
-set(allowed_motiondesk/jobs motiondesk/session link motiondesk/ui common)
+set(allowed_motiondesk/jobs motiondesk/session link jobfiles motiondesk/ui common)
 set(allowed_motiondesk/setup motiondesk/session link motiondesk/ui common)
 set(allowed_motiondesk/windows
     motiondesk/jobs motiondesk/session link motiondesk/ui progsmith/compiler
     common)
 set(allowed_motiondesk/main
-    motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session link
+    motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session link jobfiles
     motiondesk/ui progsmith/compiler common)
 set(allowed_motiondesk/app
     motiondesk/main motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session
     link motiondesk/ui common)
-set(allowed_proglift/loader link common)
-set(allowed_proglift/windows proglift/loader link common)
-set(allowed_proglift proglift/windows proglift/loader link common)
+set(allowed_proglift/loader link jobfiles common)
+set(allowed_proglift/windows proglift/loader link jobfiles common)
+set(allowed_proglift proglift/windows proglift/loader link jobfiles common)
 # The in-process adapters implement the link's serial, TCP and USB interfaces for tests.
 set(allowed_simulator link progsmith/compiler common)
 set(allowed_simulator/sim simulator zentorcom progsmith/compiler common)
@@ -52,7 +53,8 @@ endfunction()
 
 set(violations "")
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
-     ${SOURCE_DIR}/common/*.[ch]* ${SOURCE_DIR}/link/*.[ch]* ${SOURCE_DIR}/motiondesk/*.[ch]*
+     ${SOURCE_DIR}/common/*.[ch]* ${SOURCE_DIR}/link/*.[ch]* ${SOURCE_DIR}/jobfiles/*.[ch]*
+     ${SOURCE_DIR}/motiondesk/*.[ch]*
      ${SOURCE_DIR}/proglift/*.[ch]*
      ${SOURCE_DIR}/progsmith/*.[ch]* ${SOURCE_DIR}/simulator/*.[ch]* ${SOURCE_DIR}/zentorcom/*.[ch]*)
 foreach(source ${sources})

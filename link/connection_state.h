@@ -2,12 +2,12 @@
 // The connection state that every window of Motiondesk shares (and Proglift keeps its own of).
 // Booleans are plain bool here; files and displays write them as -1 / 0 where that matters.
 
+#include "common/link_kind.h"
+
 #include <cstdint>
 #include <string>
 
 namespace transport {
-
-enum LinkKind : int16_t { LinkUsb = 1, LinkSerial = 2, LinkEthernet = 3 };
 
 struct ConnectionState {
     int16_t LinkType = LinkSerial;

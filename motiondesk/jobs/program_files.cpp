@@ -1,7 +1,7 @@
 #include "motiondesk/jobs/program_files.h"
 
 #include "common/textfile.h"
-#include "motiondesk/jobs/job_files.h"
+#include "jobfiles/program_file.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <fstream>
@@ -68,7 +68,7 @@ void saveProgramFile(ui::UserInterface& ui, const std::string& modelName, const 
     if (!name) return;
     if (name->empty()) return ui.showMessage("No Program Name!");
     if (hasPattern(*name)) return;
-    if (!common::writeLinesAtomically(*name, programFileLines(text)))
+    if (!common::writeLinesAtomically(*name, jobfiles::programFileLines(text)))
         return ui.showMessage("File " + *name + " could not be saved: " + saveFailureReason(*name));
     ui.showMessage("Save Done!");
 }

@@ -1,18 +1,56 @@
 #include "motiondesk/jobs/program_jobs.h"
 
 #include "common/textfile.h"
+#include "jobfiles/compiler_setup.h"
+#include "jobfiles/file_names.h"
+#include "jobfiles/loader_setup.h"
+#include "jobfiles/program_file.h"
+#include "jobfiles/results.h"
 #include "link/command_transport.h"
-#include "motiondesk/jobs/job_files.h"
-#include "motiondesk/jobs/result_files.h"
+#include "link/connection_state.h"
 #include "motiondesk/session/helper_programs.h"
+#include "motiondesk/session/program_values.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <exception>
+#include <stdexcept>
 
 namespace jobs {
 
 namespace {
+
+using namespace jobfiles;
+
+// A job that could not run to its end (a helper that would not start or did not finish, a
+// result file that is missing or unreadable). Its text is what the user is shown.
+class JobError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::vector<std::string> readResultLines(const std::string& path, size_t maxBytes) {
+    ResultFile file = readResultFile(path, maxBytes);
+    if (file.error) throw JobError(*file.error);
+    return std::move(file.lines);
+}
+
+// The loader's job as Motiondesk describes it: its one link and its program values.
+LoaderSetup loaderSetup(int16_t operation, bool clearOnly, const transport::ConnectionState& state,
+                        const session::ProgramValues& program) {
+    LoaderSetup setup;
+    setup.LineLimitText = program.LineLimit;
+    setup.LinkType =
+        state.LinkType == transport::LinkUsb ? transport::LinkUsb : transport::LinkSerial;
+    setup.DeviceName = state.DeviceName;
+    setup.SerialPort = state.SerialPort;
+    setup.BaudRate = state.BaudRate;
+    setup.LoaderOperation = operation;
+    setup.ClearOnly = clearOnly;
+    setup.ProgramFileName = kCompileResultFile;
+    setup.ModelCode = program.ModelName;
+    return setup;
+}
 
 // The largest result files a helper writes: a compile of every slot, an upload of every slot
 // at the longest line a slot can hold.
@@ -33,7 +71,7 @@ ProgramJobs::ProgramJobs(const session::WindowServices& services, ProgramTexts& 
     : services_(services), texts_(texts), link_(services.transport, services.usb) {}
 
 std::string ProgramJobs::path(const char* name) const {
-    return jobPath(services_.exeFolder, name);
+    return pathIn(services_.exeFolder, name);
 }
 
 void ProgramJobs::report(const std::string& text) {
@@ -67,11 +105,10 @@ void ProgramJobs::compile() {
     const std::string source = texts_.sourceText();
     if (source.empty()) return report("Nothing to compile!");
     writeLines(kProgramFile, programFileLines(source));
-    writeLines(kCompilerSetupFile,
-               compilerSetupLines(CompilerJob::Compile, services_.program.ModelName));
+    writeLines(kCompilerSetupFile, compilerSetupLines(compileSetup(services_.program.ModelName)));
     runHelper(kCompilerProgram);
     const auto lines = readResultLines(path(kCompileResultFile), kMaxCompileResultBytes);
-    const JobOutcome outcome = judgeResult(lines, kCompileResultFile, EmptyResult::Failure);
+    const ResultVerdict outcome = judgeResult(lines, kCompileResultFile, EmptyResult::Failure);
     report(outcome.message);
     if (outcome.success) {
         texts_.showCompiledTotal(CountCompiledLines(lines));
@@ -98,16 +135,16 @@ template <typename Job> void ProgramJobs::withLinkReleased(Job job) {
 }
 
 void ProgramJobs::DownloadProgram() {
-    withLinkReleased([this] { load(static_cast<int>(LoaderJob::Download)); });
+    withLinkReleased([this] { load(false); });
 }
 
 void ProgramJobs::ClearCodeSpace() {
-    withLinkReleased([this] { load(static_cast<int>(LoaderJob::Clear)); });
+    withLinkReleased([this] { load(true); });
 }
 
-void ProgramJobs::load(int job) {
-    writeLines(kLoaderSetupFile,
-               loaderSetupLines(static_cast<LoaderJob>(job), services_.state, services_.program));
+void ProgramJobs::load(bool clearOnly) {
+    writeLines(kLoaderSetupFile, loaderSetupLines(loaderSetup(DownloadOrClear, clearOnly,
+                                                              services_.state, services_.program)));
     runHelper(kLoaderProgram);
     const auto lines = readResultLines(path(kDownloadResultFile), kMaxLoaderResultBytes);
     report(judgeResult(lines, kDownloadResultFile, EmptyResult::Failure).message);
@@ -119,19 +156,18 @@ void ProgramJobs::UploadProgram() {
 
 void ProgramJobs::upload() {
     writeLines(kLoaderSetupFile,
-               loaderSetupLines(LoaderJob::Upload, services_.state, services_.program));
+               loaderSetupLines(loaderSetup(Upload, false, services_.state, services_.program)));
     runHelper(kLoaderProgram);
     // A failed upload is reported as it is, and the program texts stay as they were: decompiled,
     // its report would give an empty program that looks like a successful upload.
     const auto uploaded = readResultLines(path(kUploadResultFile), kMaxDecompileResultBytes);
-    const JobOutcome read = judgeResult(uploaded, kUploadResultFile, EmptyResult::Success);
+    const ResultVerdict read = judgeResult(uploaded, kUploadResultFile, EmptyResult::Success);
     if (!read.success) return report(read.message);
 
-    writeLines(kCompilerSetupFile,
-               compilerSetupLines(CompilerJob::Decompile, services_.program.ModelName));
+    writeLines(kCompilerSetupFile, compilerSetupLines(decompileSetup(services_.program.ModelName)));
     runHelper(kCompilerProgram);
     const auto lines = readResultLines(path(kDecompileResultFile), kMaxDecompileResultBytes);
-    const JobOutcome decompiled = judgeResult(lines, kDecompileResultFile, EmptyResult::Success);
+    const ResultVerdict decompiled = judgeResult(lines, kDecompileResultFile, EmptyResult::Success);
     if (decompiled.success) texts_.setAllTexts(joinedWithLineEnds(lines));
     report(decompiled.message);
 }

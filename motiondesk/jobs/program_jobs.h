@@ -46,7 +46,8 @@ private:
     void runHelper(const char* program);
     void writeLines(const char* name, const std::vector<std::string>& lines);
     void compile();
-    void load(int job);
+    // Download, or clear when clearOnly.
+    void load(bool clearOnly);
     void upload();
     // Runs the job with the link let go; the link is back before any error of the job is shown.
     template <typename Job> void withLinkReleased(Job job);

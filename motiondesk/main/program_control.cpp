@@ -1,8 +1,8 @@
 #include "motiondesk/main/program_control.h"
 
 #include "common/textfile.h"
+#include "jobfiles/file_names.h"
 #include "motiondesk/jobs/compiled_viewer.h"
-#include "motiondesk/jobs/job_files.h"
 #include "motiondesk/jobs/program_files.h"
 #include "motiondesk/main/status_poll.h"
 #include "motiondesk/session/command_channel.h"
@@ -88,7 +88,7 @@ void ProgramControl::clearCodeSpace() {
 // A missing compile result ends this without a message.
 void ProgramControl::viewCompiled() {
     const auto file =
-        common::readTextFile(jobs::jobPath(services_.exeFolder, jobs::kCompileResultFile));
+        common::readTextFile(jobfiles::pathIn(services_.exeFolder, jobfiles::kCompileResultFile));
     if (!file.ok()) return;
     jobs::CompiledViewer viewer(services_.ui, file.lines, window_);
     viewer.exec();

@@ -1,6 +1,7 @@
 #include "proglift/loader/download_job.h"
 
-#include "proglift/loader/compiled_file.h"
+#include "jobfiles/compiled_program.h"
+#include "jobfiles/file_names.h"
 #include "proglift/loader/controller_models.h"
 
 namespace proglift {
@@ -10,7 +11,8 @@ void DownloadJob::start() {
 }
 
 bool DownloadJob::writeResult() const {
-    return writeDownloadResult(folder_, outcome_);
+    return jobfiles::writeDownloadResult(jobfiles::pathIn(folder_, jobfiles::kDownloadResultFile),
+                                         outcome_);
 }
 
 void DownloadJob::step() {
@@ -55,7 +57,7 @@ bool DownloadJob::prepareDownload() {
         fail("Unknown controller model \"" + setup_.ModelCode + "\"!");
         return false;
     }
-    auto program = LoadDownloadFile(folder_, setup_.ProgramFileName, *setup_.LineLimit);
+    auto program = jobfiles::LoadDownloadFile(folder_, setup_.ProgramFileName, *setup_.LineLimit);
     if (!program.ok) {
         fail(program.errorText);
         return false;

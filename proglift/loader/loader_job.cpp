@@ -6,8 +6,8 @@
 
 namespace proglift {
 
-LoaderJob::LoaderJob(LoaderSetup setup, std::string folder, transport::CommandTransport* transport,
-                     JobDisplay& display)
+LoaderJob::LoaderJob(jobfiles::LoaderSetup setup, std::string folder,
+                     transport::CommandTransport* transport, JobDisplay& display)
     : setup_(std::move(setup)), folder_(std::move(folder)), transport_(transport),
       display_(display) {}
 
@@ -74,13 +74,14 @@ void LoaderJob::setProgressValue(int32_t value) {
     display_.setProgressValue(value);
 }
 
-std::unique_ptr<LoaderJob> makeLoaderJob(const LoaderSetup& setup, const std::string& folder,
+std::unique_ptr<LoaderJob> makeLoaderJob(const jobfiles::LoaderSetup& setup,
+                                         const std::string& folder,
                                          transport::CommandTransport* transport,
                                          JobDisplay& display) {
     switch (setup.LoaderOperation) {
-    case DownloadOrClear:
+    case jobfiles::DownloadOrClear:
         return std::make_unique<DownloadJob>(setup, folder, transport, display);
-    case Upload:
+    case jobfiles::Upload:
         return std::make_unique<UploadJob>(setup, folder, transport, display);
     default:
         return nullptr;

@@ -3,10 +3,10 @@
 // short delay, talk to the controller through the transport (USB, serial or TCP alike), and end
 // with one outcome that becomes the result file.
 
+#include "jobfiles/loader_setup.h"
+#include "jobfiles/results.h"
 #include "link/command_transport.h"
 #include "proglift/loader/job_display.h"
-#include "proglift/loader/loader_setup.h"
-#include "proglift/loader/result_files.h"
 
 #include <chrono>
 #include <memory>
@@ -18,8 +18,8 @@ class LoaderJob {
 public:
     // folder is the loader's own folder: the compiled file is read from it.
     // transport is null when no link could be named; every exchange then fails.
-    LoaderJob(LoaderSetup setup, std::string folder, transport::CommandTransport* transport,
-              JobDisplay& display);
+    LoaderJob(jobfiles::LoaderSetup setup, std::string folder,
+              transport::CommandTransport* transport, JobDisplay& display);
     virtual ~LoaderJob();
     LoaderJob(const LoaderJob&) = delete;
     LoaderJob& operator=(const LoaderJob&) = delete;
@@ -32,7 +32,7 @@ public:
     void fail(const std::string& text);
 
     bool finished() const { return finished_; }
-    const JobOutcome& outcome() const { return outcome_; }
+    const jobfiles::LoaderOutcome& outcome() const { return outcome_; }
     // Writes the job's result file into the loader's folder.
     virtual bool writeResult() const = 0;
 
@@ -58,11 +58,11 @@ protected:
     void setProgressMaximum(int32_t maximum);
     void setProgressValue(int32_t value);
 
-    LoaderSetup setup_;
+    jobfiles::LoaderSetup setup_;
     std::string folder_;
     transport::CommandTransport* transport_;
     JobDisplay& display_;
-    JobOutcome outcome_;
+    jobfiles::LoaderOutcome outcome_;
 
 private:
     int32_t StartTicks = 0;
@@ -71,7 +71,8 @@ private:
 };
 
 // The job the set-up file asks for (download, clear or upload); nullptr when it asks for none.
-std::unique_ptr<LoaderJob> makeLoaderJob(const LoaderSetup& setup, const std::string& folder,
+std::unique_ptr<LoaderJob> makeLoaderJob(const jobfiles::LoaderSetup& setup,
+                                         const std::string& folder,
                                          transport::CommandTransport* transport,
                                          JobDisplay& display);
 

@@ -2,7 +2,7 @@
 
 namespace proglift {
 
-transport::LinkRequest linkRequestFor(const LoaderSetup& setup) {
+transport::LinkRequest linkRequestFor(const jobfiles::LoaderSetup& setup) {
     transport::LinkRequest request;
     request.LinkType = setup.LinkType;
     request.SerialPort = setup.SerialPort;
@@ -16,11 +16,11 @@ transport::LinkRequest linkRequestFor(const LoaderSetup& setup) {
 }
 
 std::optional<std::string> openLoaderLink(transport::ControllerLink& link,
-                                          const LoaderSetup& setup) {
+                                          const jobfiles::LoaderSetup& setup) {
     const bool knownLink = setup.LinkType == transport::LinkUsb ||
                            setup.LinkType == transport::LinkSerial ||
                            setup.LinkType == transport::LinkEthernet;
-    if (!knownLink && setup.LoaderOperation == Upload) return std::nullopt;
+    if (!knownLink && setup.LoaderOperation == jobfiles::Upload) return std::nullopt;
     return link.open(linkRequestFor(setup));
 }
 

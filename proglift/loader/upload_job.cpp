@@ -1,5 +1,7 @@
 #include "proglift/loader/upload_job.h"
 
+#include "jobfiles/file_names.h"
+
 namespace proglift {
 
 void UploadJob::start() {
@@ -7,7 +9,8 @@ void UploadJob::start() {
 }
 
 bool UploadJob::writeResult() const {
-    return writeUploadResult(folder_, outcome_);
+    return jobfiles::writeUploadResult(jobfiles::pathIn(folder_, jobfiles::kUploadResultFile),
+                                       outcome_);
 }
 
 void UploadJob::step() {

@@ -1,5 +1,6 @@
 #include "proglift/windows/loader_program.h"
 
+#include "jobfiles/file_names.h"
 #include "proglift/loader/loader_job.h"
 #include "proglift/loader/loader_link.h"
 #include "proglift/windows/job_window.h"
@@ -10,23 +11,24 @@ namespace proglift {
 
 namespace {
 
-const char* cancelledText(const LoaderSetup& setup) {
-    return setup.LoaderOperation == Upload ? "Upload cancelled!" : "Download cancelled!";
+const char* cancelledText(const jobfiles::LoaderSetup& setup) {
+    return setup.LoaderOperation == jobfiles::Upload ? "Upload cancelled!" : "Download cancelled!";
 }
 
 } // namespace
 
 int runLoader(const std::string& folder, transport::LinkFactory factory) {
-    const LoaderSetup setup = ReadLoaderSetup(folder);
-    if (setup.LoaderOperation == NoOperation) return LoaderNothingToDo;
+    const jobfiles::LoaderSetup setup = jobfiles::ReadLoaderSetup(folder);
+    if (setup.LoaderOperation == jobfiles::NoOperation) return LoaderNothingToDo;
 
-    JobWindow window(setup.LoaderOperation == Upload ? JobWindow::Kind::Upload
-                                                     : JobWindow::Kind::Download);
+    const bool upload = setup.LoaderOperation == jobfiles::Upload;
+    JobWindow window(upload ? JobWindow::Kind::Upload : JobWindow::Kind::Download);
     transport::ControllerLink link(std::move(factory), transport::TransportPolicy::proglift());
     // Before any work: a run that is killed, or cannot write its own result, must not leave the
     // previous one to be read as this run's. A result that cannot be removed stops the run before
     // anything is sent, as this run could not report what it did.
-    auto failure = removePreviousResult(folder, setup.LoaderOperation);
+    auto failure = jobfiles::removePreviousResult(jobfiles::pathIn(
+        folder, upload ? jobfiles::kUploadResultFile : jobfiles::kDownloadResultFile));
     if (!failure) failure = openLoaderLink(link, setup);
     auto job = makeLoaderJob(setup, folder, link.transport(), window);
     job->start();

@@ -1,7 +1,9 @@
 #include "progsmith/compiler/job_driver.h"
 
-#include "common/result_file.h"
 #include "common/textfile.h"
+#include "jobfiles/file_names.h"
+#include "jobfiles/program_file.h"
+#include "jobfiles/results.h"
 #include "progsmith/compiler/assembler.h"
 #include "progsmith/compiler/clean.h"
 #include "progsmith/compiler/decompiler.h"
@@ -12,12 +14,8 @@ namespace progsmith {
 
 namespace {
 
-constexpr const char* kCompileFailed = "Failed Compile!";
-constexpr const char* kDecompileFailed = "FAILED DECOMPILE";
-
-bool hasWildcard(const std::string& path) {
-    return path.find('*') != std::string::npos;
-}
+using jobfiles::CompilerOperation;
+using jobfiles::hasWildcard;
 
 // Lines ended by CR; LF characters are dropped and text after the last CR is not a line.
 std::vector<std::string> linesEndedByCr(const std::string& text) {
@@ -40,8 +38,7 @@ CompilerJob::CompilerJob(std::string programFolder, UserMessages& messages)
     : folder_(std::move(programFolder)), messages_(messages) {}
 
 std::string CompilerJob::pathOf(const std::string& name) const {
-    if (folder_.empty() || folder_.back() == '/') return folder_ + name;
-    return folder_ + '/' + name;
+    return jobfiles::pathIn(folder_, name);
 }
 
 void CompilerJob::load() {
@@ -49,21 +46,21 @@ void CompilerJob::load() {
         finishWithFailure("Could not find configuration file");
         return;
     }
-    model_ = findModel(setupModel_);
+    model_ = findModel(setup_.ModelCode);
     resetRun();
     // Without an operation the run could never end; it ends here with a failure file instead.
-    if (setupOperation_ != CompileOperation && setupOperation_ != DecompileOperation) {
+    if (setup_.operation == CompilerOperation::None) {
         finishWithFailure("No operation in configuration file");
         return;
     }
     // Before any work: a run that is cancelled, killed or unable to write must not leave the
     // previous result to be read as this run's.
-    if (auto error = common::removePreviousResult(resultPath())) finishWithFailure(*error);
+    if (auto error = jobfiles::removePreviousResult(resultPath())) finishWithFailure(*error);
 }
 
 std::string CompilerJob::resultPath() const {
-    return pathOf(setupOperation_ == DecompileOperation ? kDecompileResultName
-                                                        : kCompileResultName);
+    return pathOf(setup_.operation == CompilerOperation::Decompile ? jobfiles::kDecompileResultFile
+                                                                   : jobfiles::kCompileResultFile);
 }
 
 void CompilerJob::resetRun() {
@@ -79,48 +76,33 @@ void CompilerJob::resetRun() {
 }
 
 bool CompilerJob::ReadSetupFile() {
-    const std::string path = pathOf(kSetupFileName);
-    if (hasWildcard(path)) return false;
-    const auto file = common::readTextFile(path);
-    if (!file.ok()) return false;
-    for (const auto& line : file.lines) {
-        if (line.empty()) continue;
-        const std::string key = line.substr(0, 3);
-        // The fourth character, normally ":", is not looked at.
-        const std::string value = line.size() > 4 ? line.substr(4) : std::string();
-        if (key == "MOD")
-            setupModel_ = value;
-        else if (key == "OPE")
-            setupOperation_ = value == "COMPILE" ? CompileOperation : DecompileOperation;
-        else if (key == "FIL")
-            setupFileName_ = value;
-    }
+    const auto setup = jobfiles::readCompilerSetup(folder_);
+    if (!setup) return false;
+    setup_ = *setup;
     return true;
 }
 
 // A failure of the run itself, not of a line of the program: the failure word and the reason.
 void CompilerJob::finishWithFailure(const std::string& reason) {
-    const char* failed = setupOperation_ == DecompileOperation ? kDecompileFailed : kCompileFailed;
-    resultWritten_ = common::writeResult(resultPath(), {failed, reason}, failed);
+    const char* failed = setup_.operation == CompilerOperation::Decompile
+                             ? jobfiles::kDecompileFailedText
+                             : jobfiles::kCompileFailedText;
+    resultWritten_ = jobfiles::writeRunFailure(resultPath(), failed, reason);
     runStep_ = 0;
     finished_ = true;
 }
 
 CompilerJob::LoadResult CompilerJob::LoadProgramFile() {
-    const std::string path = pathOf(setupFileName_);
+    const std::string path = pathOf(setup_.FileName);
     if (hasWildcard(path)) return LoadResult::Skipped;
-    const auto file = common::readTextFile(path);
-    if (!file.ok()) return LoadResult::Missing;
-    orgProgram_.clear();
-    for (const auto& line : file.lines) {
-        orgProgram_ += line;
-        orgProgram_ += "\r\n";
-    }
+    auto text = jobfiles::readProgramFile(path);
+    if (!text) return LoadResult::Missing;
+    orgProgram_ = std::move(*text);
     return LoadResult::Loaded;
 }
 
 void CompilerJob::LoadCompiledFile() {
-    const std::string path = pathOf(setupFileName_);
+    const std::string path = pathOf(setup_.FileName);
     if (hasWildcard(path)) return;
     const auto file = common::readTextFile(path);
     if (!file.ok()) {
@@ -132,9 +114,9 @@ void CompilerJob::LoadCompiledFile() {
 
 void CompilerJob::tick() {
     if (finished_) return;
-    if (setupOperation_ == CompileOperation)
+    if (setup_.operation == CompilerOperation::Compile)
         compileStep();
-    else if (setupOperation_ == DecompileOperation)
+    else if (setup_.operation == CompilerOperation::Decompile)
         decompileStep();
 }
 
@@ -256,7 +238,7 @@ std::optional<CompilerJob::Selection> CompilerJob::selection() const {
 }
 
 void CompilerJob::FinishRun() {
-    if (setupOperation_ == CompileOperation)
+    if (setup_.operation == CompilerOperation::Compile)
         resultWritten_ = WriteCompileResult();
     else
         resultWritten_ = WriteDecompileResult();
@@ -264,24 +246,17 @@ void CompilerJob::FinishRun() {
 }
 
 bool CompilerJob::WriteCompileResult() {
-    const std::string path = pathOf(kCompileResultName);
-    if (!compileDone_) {
-        return common::writeResult(
-            path, {kCompileFailed, compileMsg_, "Line: " + std::to_string(compileLineNumber_)},
-            kCompileFailed);
-    }
+    const std::string path = pathOf(jobfiles::kCompileResultFile);
+    if (!compileDone_) return jobfiles::writeCompileError(path, compileMsg_, compileLineNumber_);
     if (hasWildcard(path)) return false;
-    std::vector<std::string> lines = compileList_;
-    // Readers count the compiled lines as the file's lines minus this final empty one.
-    lines.emplace_back();
-    return common::writeResult(path, lines, kCompileFailed);
+    return jobfiles::writeCompiledLines(path, compileList_);
 }
 
 bool CompilerJob::WriteDecompileResult() {
-    const std::string path = pathOf(kDecompileResultName);
-    if (!decompileDone_) return common::writeResult(path, {kDecompileFailed}, kDecompileFailed);
+    const std::string path = pathOf(jobfiles::kDecompileResultFile);
+    if (!decompileDone_) return jobfiles::writeDecompileFailure(path);
     if (hasWildcard(path)) return false;
-    return common::writeResult(path, linesEndedByCr(decompiledProgram_), kDecompileFailed);
+    return jobfiles::writeDecompiledLines(path, linesEndedByCr(decompiledProgram_));
 }
 
 } // namespace progsmith

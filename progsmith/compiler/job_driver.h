@@ -4,6 +4,7 @@
 // Plain C++: the window calls load() once, tick() on its timer and cancel() on its button, and
 // closes when finished() turns true.
 
+#include "jobfiles/compiler_setup.h"
 #include "progsmith/compiler/model_tables.h"
 #include "progsmith/compiler/tokeniser.h"
 #include "progsmith/compiler/user_messages.h"
@@ -13,12 +14,6 @@
 #include <vector>
 
 namespace progsmith {
-
-inline constexpr const char* kSetupFileName = "progsmith_setup.txt";
-inline constexpr const char* kCompileResultName = "CompileOut.txt";
-inline constexpr const char* kDecompileResultName = "DecompileOut.prg";
-
-enum SetupOperation : int { NoOperation = 0, CompileOperation = 1, DecompileOperation = 2 };
 
 class CompilerJob {
 public:
@@ -51,9 +46,7 @@ public:
     std::optional<Selection> selection() const;
 
     // Run state.
-    const std::string& setupModel() const { return setupModel_; }
-    int setupOperation() const { return setupOperation_; }
-    const std::string& setupFileName() const { return setupFileName_; }
+    const jobfiles::CompilerSetup& setup() const { return setup_; }
     const ModelInfo* model() const { return model_; }
     int runStep() const { return runStep_; }
     const std::string& compileMsg() const { return compileMsg_; }
@@ -88,9 +81,7 @@ private:
     std::string folder_;
     UserMessages& messages_;
 
-    std::string setupModel_;
-    int setupOperation_ = NoOperation;
-    std::string setupFileName_;
+    jobfiles::CompilerSetup setup_;
     const ModelInfo* model_ = nullptr;
 
     std::string orgProgram_;

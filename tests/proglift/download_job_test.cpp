@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 using namespace proglift_testing;
-using proglift::JobOutcome;
+using jobfiles::LoaderOutcome;
 
 namespace {
 
@@ -48,7 +48,7 @@ TEST_P(SlotJobs, SendExactlyTheirCommandsAndReportThem) {
     bench.controller->setState("SA1784=XX");
     bench.writeSetup(link, job.operation, job.model);
     const auto lines = bench.writeProgram(job.programLines);
-    const JobOutcome outcome = bench.run();
+    const jobfiles::LoaderOutcome outcome = bench.run();
     const bool refused = *job.result != 0;
     EXPECT_EQ(outcome.success, !refused) << outcome.LastErrorText;
     const auto expected =

@@ -103,8 +103,8 @@ public:
     }
 
     // Opens the link, runs the job tick by tick to its end and writes its result file.
-    proglift::JobOutcome run() {
-        const auto setup = proglift::ReadLoaderSetup(folder.str());
+    jobfiles::LoaderOutcome run() {
+        const auto setup = jobfiles::ReadLoaderSetup(folder.str());
         transport::ControllerLink link(factory(), transport::TransportPolicy::proglift());
         const auto failure = proglift::openLoaderLink(link, setup);
         auto job = proglift::makeLoaderJob(setup, folder.str(), link.transport(), display);

@@ -109,23 +109,6 @@ TEST_F(JobDriver, EveryLineEndCountsWhenLoading) {
     EXPECT_EQ(read("CompileOut.txt"), "Failed Compile!\r\nUnknown Error!\r\nLine: 3\r\n");
 }
 
-TEST_F(JobDriver, SetupFileIsReadByKeyAndTheFourthCharacterIsSkipped) {
-    write("progsmith_setup.txt", "\r\nFIL:Other.prg\r\nXYZ:ignored\r\nMOD:QB-450\r\nMODxQB-420\r\n"
-                                 "OPE:COMPILE\r\nFIL:Program.prg\r\n");
-    CompilerJob job(folder_.string(), messages_);
-    job.load();
-    EXPECT_EQ(job.setupModel(), "QB-420");
-    EXPECT_EQ(job.setupOperation(), CompileOperation);
-    EXPECT_EQ(job.setupFileName(), "Program.prg");
-
-    write("progsmith_setup.txt", "MODKT-210\r\nOPE:compile\r\n");
-    CompilerJob other(folder_.string(), messages_);
-    other.load();
-    EXPECT_EQ(other.setupModel(), "T-210");
-    EXPECT_EQ(other.model(), nullptr);
-    EXPECT_EQ(other.setupOperation(), DecompileOperation);
-}
-
 TEST_F(JobDriver, MissingSetupFileFailsAtOnceForEitherOperation) {
     CompilerJob job(folder_.string(), messages_);
     job.load();

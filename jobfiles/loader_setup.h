@@ -1,13 +1,14 @@
 #pragma once
-// The loader's job as Motiondesk hands it over: proglift_setup.txt, lines of the form
-// key, one separator character, value. Lines are matched by key, so any order works.
+// proglift_setup.txt: the loader's job as Motiondesk hands it over, lines of the form key, one
+// separator character, value. Lines are matched by key, so any order works; Motiondesk writes
+// them in the order each job has always had.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace proglift {
+namespace jobfiles {
 
 enum LoaderOperationKind : int16_t { NoOperation = 0, DownloadOrClear = 1, Upload = 2 };
 
@@ -27,7 +28,9 @@ struct LoaderSetup {
     std::string ModelCode;
 };
 
-inline constexpr const char* LoaderSetupFileName = "proglift_setup.txt";
+// The set-up lines: LIN, COM, then POR, BAU and DEV (download) or DEV, POR and BAU (upload and
+// clear), OPE, FIL, MOD; IPA after COM for a TCP link.
+std::vector<std::string> loaderSetupLines(const LoaderSetup& setup);
 
 // Applies the lines in order; a later line with the same key wins, unknown keys and values that
 // are not understood leave the value as it was.
@@ -37,4 +40,4 @@ LoaderSetup ParseLoaderSetup(const std::vector<std::string>& lines);
 // (LoaderOperation 0: nothing to do).
 LoaderSetup ReadLoaderSetup(const std::string& folder);
 
-} // namespace proglift
+} // namespace jobfiles

@@ -1,51 +1,12 @@
-#include "proglift/loader/loader_setup.h"
+#include "jobfiles/loader_setup.h"
 
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
-using namespace proglift;
+using namespace jobfiles;
 using testing_support::crlfLines;
 using testing_support::ScratchFolder;
-
-namespace {
-
-struct WrittenOrder {
-    const char* job;
-    std::vector<std::string> lines;
-};
-
-} // namespace
-
-TEST(LoaderSetup, EveryOrderMotiondeskWritesGivesTheSameJob) {
-    const std::vector<WrittenOrder> orders = {
-        {"clear",
-         {"LIN:1785", "COM:SERIAL", "DEV:07", "POR:3", "BAU:38400", "OPE:CLEAR",
-          "FIL:CompileOut.txt", "MOD:KT-210"}},
-        {"upload",
-         {"LIN:1785", "COM:SERIAL", "DEV:07", "POR:3", "BAU:38400", "OPE:UPLOAD",
-          "FIL:CompileOut.txt", "MOD:KT-210"}},
-        {"download",
-         {"LIN:1785", "COM:SERIAL", "POR:3", "BAU:38400", "DEV:07", "OPE:DOWNLOAD",
-          "FIL:CompileOut.txt", "MOD:KT-210"}},
-    };
-    for (const auto& order : orders) {
-        SCOPED_TRACE(order.job);
-        const LoaderSetup setup = ParseLoaderSetup(order.lines);
-        EXPECT_EQ(setup.LineLimit, 1785);
-        EXPECT_EQ(setup.LinkType, 2);
-        EXPECT_EQ(setup.DeviceName, "07");
-        EXPECT_EQ(setup.SerialPort, 3);
-        EXPECT_EQ(setup.BaudRate, "38400");
-        EXPECT_EQ(setup.ProgramFileName, "CompileOut.txt");
-        EXPECT_EQ(setup.ModelCode, "KT-210");
-    }
-    EXPECT_EQ(ParseLoaderSetup(orders[0].lines).LoaderOperation, DownloadOrClear);
-    EXPECT_TRUE(ParseLoaderSetup(orders[0].lines).ClearOnly);
-    EXPECT_EQ(ParseLoaderSetup(orders[1].lines).LoaderOperation, Upload);
-    EXPECT_EQ(ParseLoaderSetup(orders[2].lines).LoaderOperation, DownloadOrClear);
-    EXPECT_FALSE(ParseLoaderSetup(orders[2].lines).ClearOnly);
-}
 
 TEST(LoaderSetup, ReadsTheFileFromTheGivenFolder) {
     ScratchFolder folder;

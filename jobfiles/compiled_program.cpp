@@ -1,10 +1,12 @@
-#include "proglift/loader/compiled_file.h"
+#include "jobfiles/compiled_program.h"
+
+#include "jobfiles/file_names.h"
 
 #include "common/textfile.h"
 
 #include <fstream>
 
-namespace proglift {
+namespace jobfiles {
 
 namespace {
 
@@ -52,7 +54,7 @@ private:
 
 CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& fileName,
                                  size_t maxLines) {
-    const std::string path = folder + "/" + fileName;
+    const std::string path = pathIn(folder, fileName);
     if (!common::fileExists(path)) return failure("File " + path + " does not exist!");
     std::ifstream in(path, std::ios::binary);
     if (!in) return failure("File " + path + " could not be read!");
@@ -78,4 +80,4 @@ CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& f
     return program;
 }
 
-} // namespace proglift
+} // namespace jobfiles

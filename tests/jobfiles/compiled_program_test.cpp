@@ -1,10 +1,10 @@
-#include "proglift/loader/compiled_file.h"
+#include "jobfiles/compiled_program.h"
 
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
-using namespace proglift;
+using namespace jobfiles;
 using testing_support::crlfLines;
 using testing_support::ScratchFolder;
 using Lines = std::vector<std::string>;

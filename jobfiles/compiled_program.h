@@ -1,12 +1,12 @@
 #pragma once
-// The compiled program to download: the file Progsmith wrote, one compiled line per program slot,
-// followed by one empty line that marks the end.
+// A compiled program file: the CompileOut.txt Progsmith wrote (or an UploadOut.txt, a .cpg), one
+// compiled line per program slot, followed by one empty line that marks the end.
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-namespace proglift {
+namespace jobfiles {
 
 struct CompiledProgram {
     bool ok = false;
@@ -25,4 +25,4 @@ inline constexpr size_t LongestCompiledLine = 4096;
 CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& fileName,
                                  size_t maxLines);
 
-} // namespace proglift
+} // namespace jobfiles

@@ -1,10 +1,11 @@
-#include "proglift/loader/loader_setup.h"
+#include "jobfiles/loader_setup.h"
 
+#include "common/link_kind.h"
 #include "common/numbers.h"
 #include "common/textfile.h"
-#include "link/connection_state.h"
+#include "jobfiles/file_names.h"
 
-namespace proglift {
+namespace jobfiles {
 
 namespace {
 
@@ -47,9 +48,7 @@ void applyPort(LoaderSetup& setup, const std::string& value) {
 }
 
 void applyLine(LoaderSetup& setup, const std::string& line) {
-    // The fourth character separates key and value; it is not looked at.
-    const std::string key = line.substr(0, 3);
-    const std::string value = line.size() > 4 ? line.substr(4) : std::string();
+    const auto [key, value] = splitSetupLine(line);
     if (key == "LIN")
         applyLineLimit(setup, value);
     else if (key == "POR")
@@ -70,7 +69,40 @@ void applyLine(LoaderSetup& setup, const std::string& line) {
         applyLinkType(setup, value);
 }
 
+std::string operationText(const LoaderSetup& setup) {
+    if (setup.LoaderOperation == Upload) return "UPLOAD";
+    return setup.ClearOnly ? "CLEAR" : "DOWNLOAD";
+}
+
+std::string linkText(int16_t linkType) {
+    switch (linkType) {
+    case transport::LinkUsb:
+        return "USB";
+    case transport::LinkEthernet:
+        return "ETHERNET";
+    default:
+        return "SERIAL";
+    }
+}
+
 } // namespace
+
+std::vector<std::string> loaderSetupLines(const LoaderSetup& setup) {
+    std::vector<std::string> lines{"LIN:" + setup.LineLimitText, "COM:" + linkText(setup.LinkType)};
+    if (setup.LinkType == transport::LinkEthernet) lines.push_back("IPA:" + setup.EthernetAddress);
+    const std::string dev = "DEV:" + setup.DeviceName;
+    const bool tcp = setup.LinkType == transport::LinkEthernet;
+    const std::string por = "POR:" + std::to_string(tcp ? setup.EthernetPort : setup.SerialPort);
+    const std::string bau = "BAU:" + setup.BaudRate;
+    const bool download = setup.LoaderOperation == DownloadOrClear && !setup.ClearOnly;
+    if (download)
+        lines.insert(lines.end(), {por, bau, dev});
+    else
+        lines.insert(lines.end(), {dev, por, bau});
+    lines.insert(lines.end(), {"OPE:" + operationText(setup), "FIL:" + setup.ProgramFileName,
+                               "MOD:" + setup.ModelCode});
+    return lines;
+}
 
 LoaderSetup ParseLoaderSetup(const std::vector<std::string>& lines) {
     LoaderSetup setup;
@@ -81,9 +113,9 @@ LoaderSetup ParseLoaderSetup(const std::vector<std::string>& lines) {
 }
 
 LoaderSetup ReadLoaderSetup(const std::string& folder) {
-    const auto file = common::readTextFile(folder + "/" + LoaderSetupFileName);
+    const auto file = common::readTextFile(pathIn(folder, kLoaderSetupFile));
     if (!file.ok()) return {};
     return ParseLoaderSetup(file.lines);
 }
 
-} // namespace proglift
+} // namespace jobfiles
