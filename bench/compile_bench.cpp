@@ -5,6 +5,7 @@
 
 #include "progsmith/compiler/assembler.h"
 #include "progsmith/compiler/clean.h"
+#include "progsmith/compiler/compile_phases.h"
 #include "progsmith/compiler/syntax_check.h"
 #include "progsmith/compiler/tokeniser.h"
 
@@ -49,9 +50,7 @@ void BM_CompilePhases(benchmark::State& state) {
     const std::string source = mixedProgram(static_cast<int>(state.range(0)));
     size_t compiled = 0;
     for (auto _ : state) {
-        const TokenTable tokens = Tokenise(Clean(source));
-        if (CheckProgram(tokens, benchModel())) state.SkipWithError("check failed");
-        const AssembleResult result = Assemble(tokens, benchModel());
+        const CompileOutcome result = compileProgram(source, benchModel());
         if (result.error) state.SkipWithError(result.error->message.c_str());
         compiled = result.lines.size();
         benchmark::DoNotOptimize(compiled);

@@ -2,7 +2,7 @@
 // indentation), for a full controller of 1,785 lines and a long file of 20,000 lines. The
 // aggregates print the median of the repetitions; the complexity line shows the growth.
 
-#include "progsmith/compiler/compile_pipeline.h"
+#include "progsmith/compiler/compile_phases.h"
 #include "progsmith/compiler/decompiler.h"
 #include "progsmith/compiler/indent.h"
 

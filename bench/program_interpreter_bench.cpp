@@ -3,7 +3,7 @@
 // and run on a simulated clock as fast as the machine allows. statements/s is the rate; the
 // aggregates print the median of the repetitions. Aim: above 20 million statements per second.
 
-#include "progsmith/compiler/compile_pipeline.h"
+#include "progsmith/compiler/compile_phases.h"
 #include "simulator/controller_model.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // Any bytes through the compile pipeline: the first byte picks the model (or none), the rest is
 // the program text. A crash, a hang, an unknown message or a jump that lands nowhere is a find.
 
-#include "progsmith/compiler/compile_pipeline.h"
+#include "progsmith/compiler/compile_phases.h"
 #include "tests/progsmith/compile_invariants.h"
 
 #include <cstdio>

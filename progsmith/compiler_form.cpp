@@ -39,11 +39,11 @@ CompilerForm::CompilerForm(const std::string& programFolder, UserMessages& messa
     phaseOutput_->setFont(fixed);
 
     auto* phases = new QHBoxLayout;
-    phases->addWidget(phaseButton("Clean", tr("Clean")));
-    phases->addWidget(phaseButton("Token", tr("Token")));
-    phases->addWidget(phaseButton("Check", tr("Check")));
-    phases->addWidget(phaseButton("Compile", tr("Compile")));
-    phases->addWidget(phaseButton("AddSpaces", tr("Add Spaces")));
+    phases->addWidget(phaseButton("Clean", tr("Clean"), CompilePhase::Clean));
+    phases->addWidget(phaseButton("Token", tr("Token"), CompilePhase::Tokenise));
+    phases->addWidget(phaseButton("Check", tr("Check"), CompilePhase::Check));
+    phases->addWidget(phaseButton("Compile", tr("Compile"), CompilePhase::Assemble));
+    phases->addWidget(addSpacesButton());
     phases->addStretch();
     phases->addWidget(cancel_);
 
@@ -67,31 +67,35 @@ CompilerForm::CompilerForm(const std::string& programFolder, UserMessages& messa
     connect(statusTimer_, &QTimer::timeout, this, &CompilerForm::onStatusTimer);
 
     job_.load();
-    handRun_ = HandRun(job_.model());
+    handRun_ = CompilePhases(job_.model());
     showState();
     statusTimer_->start(100);
     closeWhenFinished();
 }
 
-QPushButton* CompilerForm::phaseButton(const char* name, const QString& caption) {
+// The clean-up starts from the program text as it stands in the window, edits included.
+QPushButton* CompilerForm::phaseButton(const char* name, const QString& caption,
+                                       CompilePhase phase) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
     button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this, [this, phase = QString::fromLatin1(name)] {
+    connect(button, &QPushButton::clicked, this, [this, phase] {
         takeOverByHand();
-        if (phase == "Clean")
-            showPhase(handRun_.clean(programText()));
-        else if (phase == "Token")
-            showPhase(handRun_.tokenise());
-        else if (phase == "Check")
-            showPhase(handRun_.check());
-        else if (phase == "Compile")
-            showPhase(handRun_.compile());
-        else {
-            const std::string indented = HandRun::addSpaces(programText());
-            orgProgram_->setPlainText(QString::fromLatin1(indented).replace("\r\n", "\n"));
-            showPhase({"Add Spaces: done", {}, std::nullopt});
-        }
+        if (phase == CompilePhase::Clean) handRun_.setProgramText(programText());
+        showPhase(handRun_.runShown(phase));
+    });
+    return button;
+}
+
+QPushButton* CompilerForm::addSpacesButton() {
+    auto* button = new QPushButton(tr("Add Spaces"), this);
+    button->setObjectName("AddSpaces");
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this] {
+        takeOverByHand();
+        const std::string indented = addSpaces(programText());
+        orgProgram_->setPlainText(QString::fromLatin1(indented).replace("\r\n", "\n"));
+        showPhase({"Add Spaces: done", {}, std::nullopt});
     });
     return button;
 }

@@ -4,7 +4,7 @@
 // them takes the run over: the timer stops, the program text can be edited, and no result file
 // is written (the window then ends like Cancel).
 
-#include "progsmith/compiler/hand_run.h"
+#include "progsmith/compiler/compile_phases.h"
 #include "progsmith/compiler/job_driver.h"
 
 #include <QWidget>
@@ -27,7 +27,8 @@ public:
     bool runByHand() const { return byHand_; }
 
 private:
-    QPushButton* phaseButton(const char* name, const QString& caption);
+    QPushButton* phaseButton(const char* name, const QString& caption, CompilePhase phase);
+    QPushButton* addSpacesButton();
     void takeOverByHand();
     std::string programText() const;
     void showPhase(const PhaseOutput& output);
@@ -45,7 +46,7 @@ private:
     QPushButton* cancel_;
     QTimer* statusTimer_;
     std::string shownProgram_;
-    HandRun handRun_;
+    CompilePhases handRun_;
     bool byHand_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "simulator/decoded_program.h"
 
+#include "progsmith/compiler/compiled_line.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -10,9 +12,11 @@
 namespace simulator {
 namespace {
 
+using progsmith::CompiledLine;
 using progsmith::Form;
 using progsmith::FormKind;
 using progsmith::Packing;
+using progsmith::readCompiledLine;
 
 // Optional "-" and decimal digits, nothing else, within 32 bits.
 std::optional<int32_t> parseInt32(std::string_view text) {
@@ -22,36 +26,6 @@ std::optional<int32_t> parseInt32(std::string_view text) {
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
 }
-
-// The code of a device line as the compiler writes it: 0 to 255, no leading zeros.
-int codeNumber(std::string_view code) {
-    if (code.empty() || code.size() > 3 || (code.size() > 1 && code[0] == '0')) return -1;
-    for (char c : code)
-        if (c < '0' || c > '9') return -1;
-    const int value = std::stoi(std::string(code));
-    return value <= 255 ? value : -1;
-}
-
-struct DeviceLine {
-    std::string_view code;
-    std::string_view argument;
-};
-
-// "&<code>$<argument>"; a line without "$" is all code.
-DeviceLine splitDeviceLine(std::string_view line) {
-    line.remove_prefix(1);
-    const size_t dollar = line.find('$');
-    if (dollar == std::string_view::npos) return {line, {}};
-    return {line.substr(0, dollar), line.substr(dollar + 1)};
-}
-
-constexpr std::array<Form, 4> kTargetForms{Form::TargetX, Form::TargetY, Form::TargetZ,
-                                           Form::TargetU};
-constexpr std::array<Form, 4> kTargetVarForms{Form::TargetX_Var, Form::TargetY_Var,
-                                              Form::TargetZ_Var, Form::TargetU_Var};
-constexpr std::array<Form, 3> kArcForms{Form::ArcOperand1, Form::ArcOperand2, Form::ArcOperand3};
-constexpr std::array<Form, 3> kArcVarForms{Form::ArcOperand1_Var, Form::ArcOperand2_Var,
-                                           Form::ArcOperand3_Var};
 
 constexpr int32_t kBits = 8; // DO1 .. DO8, EO1 .. EO8
 
@@ -123,7 +97,7 @@ private:
 
     // The read form of a device line's code.
     std::optional<Form> readForm(std::string_view text) const {
-        const int code = codeNumber(splitDeviceLine(text).code);
+        const int code = readCompiledLine(text).code;
         if (code < 0 || readByCode_[size_t(code)] < 0) return std::nullopt;
         return Form(readByCode_[size_t(code)]);
     }
@@ -131,7 +105,7 @@ private:
     // The instruction forms of a device line's code; empty for an unknown code or a read.
     const std::vector<Form>& instructionForms(std::string_view text) const {
         static const std::vector<Form> none;
-        const int code = codeNumber(splitDeviceLine(text).code);
+        const int code = readCompiledLine(text).code;
         return code < 0 ? none : instructionsByCode_[size_t(code)];
     }
 
@@ -151,20 +125,21 @@ private:
     std::optional<Operand> operandAt(int32_t i) {
         if (i < 0) return std::nullopt;
         const std::string_view text = line(i);
-        if (text.starts_with("VR")) return variable(text.substr(2));
-        if (text.starts_with("CV")) {
-            const auto constant = parseInt32(text.substr(2));
+        const CompiledLine read = readCompiledLine(text);
+        if (read.kind == CompiledLine::Kind::Variable) return variable(read.operand);
+        if (read.kind == CompiledLine::Kind::Constant) {
+            const auto constant = parseInt32(read.operand);
             if (!constant) return std::nullopt;
             return Operand{Operand::Kind::Constant, *constant};
         }
-        if (!text.starts_with("&")) return std::nullopt;
+        if (read.kind != CompiledLine::Kind::Device) return std::nullopt;
         const auto form = readForm(text);
         if (!form) return std::nullopt;
         if (*form == Form::TR) {
             operandSlots_[size_t(i)] = true;
             return Operand{Operand::Kind::Timer, 0};
         }
-        const std::string_view argument = splitDeviceLine(text).argument;
+        const std::string_view argument = read.operand;
         const auto number = argument.empty() ? std::optional<int32_t>(0) : parseInt32(argument);
         if (!number) return std::nullopt;
         operandSlots_[size_t(i)] = true;
@@ -177,8 +152,10 @@ private:
     template <size_t N>
     std::optional<Operand> valueLineAt(int32_t i, const std::array<Form, N>& constants,
                                        const std::array<Form, N>& variables, size_t& which) {
-        if (i < 0 || !line(i).starts_with("&")) return std::nullopt;
-        const std::string_view argument = splitDeviceLine(line(i)).argument;
+        if (i < 0) return std::nullopt;
+        const CompiledLine read = readCompiledLine(line(i));
+        if (read.kind != CompiledLine::Kind::Device) return std::nullopt;
+        const std::string_view argument = read.operand;
         for (const Form form : instructionForms(line(i))) {
             for (which = 0; which < N; ++which) {
                 if (form == constants[which]) {
@@ -201,8 +178,15 @@ private:
 
     Instruction decode(int32_t i) {
         const std::string_view text = line(i);
-        if (text.starts_with("VR") || text.starts_with("CV")) return {.op = Op::Skip};
-        if (text.starts_with("&")) return deviceInstruction(i);
+        switch (readCompiledLine(text).kind) {
+        case CompiledLine::Kind::Variable:
+        case CompiledLine::Kind::Constant:
+            return {.op = Op::Skip};
+        case CompiledLine::Kind::Device:
+            return deviceInstruction(i);
+        case CompiledLine::Kind::Other:
+            break;
+        }
         const std::string_view mnemonic = text.substr(0, 2);
         const std::string_view rest = text.size() > 2 ? text.substr(2) : std::string_view();
         if (text == "AM") return assignment(i);
@@ -307,24 +291,24 @@ private:
     bool multiAxis() const { return progsmith::isMultiAxis(model_); }
 
     Instruction deviceInstruction(int32_t i) {
-        const DeviceLine device = splitDeviceLine(line(i));
+        const CompiledLine device = readCompiledLine(line(i));
         const std::vector<Form>& forms = instructionForms(line(i));
         if (forms.empty()) {
             if (readForm(line(i))) return {.op = Op::Skip}; // read by the statement after it
-            return fault("unknown code " + std::string(device.code));
+            return fault("unknown code " + std::string(device.codeText));
         }
-        const auto operand = parseInt32(device.argument);
+        const auto operand = parseInt32(device.operand);
         const Form form = operand ? formFor(forms, *operand) : forms.front();
         const progsmith::FormInfo& info = progsmith::formInfo(form);
         if (info.kind == FormKind::Target || info.kind == FormKind::TargetVar)
             return {.op = Op::Skip}; // read by the move or arc after it
-        if (form == Form::CoordinatedMove) return coordinatedMove(i, device.argument);
+        if (form == Form::CoordinatedMove) return coordinatedMove(i, device.operand);
         if (form == Form::ARC || form == Form::CIR) return arc(i, form == Form::ARC ? 3 : 2);
         const bool ignoresOperand =
             info.kind == FormKind::Command &&
             (info.packing == Packing::None || (info.packing == Packing::Jog && !multiAxis()));
         if (ignoresOperand) return action(form, 0, {});
-        if (!operand) return fault("operand " + std::string(device.argument) + " is no number");
+        if (!operand) return fault("operand " + std::string(device.operand) + " is no number");
         return packedInstruction(form, info, *operand);
     }
 
@@ -397,7 +381,8 @@ private:
         int seen = 0;
         for (int k = count; k >= 1; --k) {
             size_t axis = 0;
-            const auto value = valueLineAt(i - k, kTargetForms, kTargetVarForms, axis);
+            const auto value = valueLineAt(i - k, progsmith::kTargetConstantForms,
+                                           progsmith::kTargetVariableForms, axis);
             if (!value) return fault(std::string(kMissingOperand));
             const int bit = 1 << axis;
             if ((*mask & bit) == 0 || (seen & bit) != 0)
@@ -413,7 +398,8 @@ private:
     Instruction arc(int32_t i, int count) {
         for (int k = count; k >= 1; --k) {
             size_t which = 0;
-            const auto value = valueLineAt(i - k, kArcForms, kArcVarForms, which);
+            const auto value = valueLineAt(i - k, progsmith::kArcConstantForms,
+                                           progsmith::kArcVariableForms, which);
             if (!value || which != size_t(count - k)) return fault(std::string(kMissingOperand));
         }
         return action(count == 3 ? Form::ARC : Form::CIR, 0, {});

@@ -2,8 +2,7 @@
 
 #include "common/bits.h"
 #include "common/numbers.h"
-
-#include <charconv>
+#include "progsmith/compiler/compiled_line.h"
 
 namespace progsmith {
 
@@ -153,34 +152,7 @@ constexpr OperandRule kOperandRules[] = {
 };
 // clang-format on
 
-constexpr Form kTargetConstant[] = {F::TargetX, F::TargetY, F::TargetZ, F::TargetU};
-constexpr Form kTargetVariable[] = {F::TargetX_Var, F::TargetY_Var, F::TargetZ_Var, F::TargetU_Var};
-constexpr Form kArcConstant[] = {F::ArcOperand1, F::ArcOperand2, F::ArcOperand3};
-constexpr Form kArcVariable[] = {F::ArcOperand1_Var, F::ArcOperand2_Var, F::ArcOperand3_Var};
-
 // ---------------------------------------------------------------------------------------------
-
-struct DeviceLine {
-    std::string_view code;
-    std::string_view operand;
-};
-
-// "&<code>$<operand>"; a line without "$" is all code.
-DeviceLine splitDeviceLine(std::string_view line) {
-    line.remove_prefix(1);
-    const size_t dollar = line.find('$');
-    if (dollar == std::string_view::npos) return {line, {}};
-    return {line.substr(0, dollar), line.substr(dollar + 1)};
-}
-
-// The code as written in a compiled line is compared as text, so "084" is not 84.
-int codeNumber(std::string_view code) {
-    if (code.empty() || code.size() > 3 || (code.size() > 1 && code[0] == '0')) return -1;
-    int value = 0;
-    const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), value);
-    if (error != std::errc{} || end != code.data() + code.size() || value > 255) return -1;
-    return value;
-}
 
 // Mid$-style substring: `count` characters from 1-based `start`, clipped to the text.
 std::string_view mid(std::string_view text, size_t start, size_t count = std::string_view::npos) {
@@ -386,8 +358,8 @@ void Decompiler::decodeStatement(const std::vector<std::string>& lines, size_t i
 
 void Decompiler::decodeInstruction(const std::vector<std::string>& lines, size_t i,
                                    std::string& out) const {
-    const DeviceLine device = splitDeviceLine(lines[i]);
-    const int code = codeNumber(device.code);
+    const CompiledLine device = readCompiledLine(lines[i]);
+    const int code = device.code;
     if (code < 0 || instructionByCode_[code] == kNoRule) return;
     const InstructionRule& rule = kInstructionRules[instructionByCode_[code]];
     const std::string_view name = formInfo(rule.form).name;
@@ -452,11 +424,10 @@ std::string Decompiler::coordinatedMoveText(const std::vector<std::string>& line
 }
 
 std::string Decompiler::DecodeOperand(std::string_view line) const {
-    if (startsWith(line, "VR")) return "V" + std::string(line.substr(2));
-    if (startsWith(line, "CV")) return std::string(line.substr(2));
-    if (!startsWith(line, "&")) return {};
-    const DeviceLine device = splitDeviceLine(line);
-    const int code = codeNumber(device.code);
+    const CompiledLine device = readCompiledLine(line);
+    if (device.kind == CompiledLine::Kind::Variable) return "V" + std::string(device.operand);
+    if (device.kind == CompiledLine::Kind::Constant) return std::string(device.operand);
+    const int code = device.code;
     if (code < 0 || operandByCode_[code] == kNoRule) return {};
     const OperandRule& rule = kOperandRules[operandByCode_[code]];
     const std::string_view name = formInfo(rule.form).name;
@@ -476,11 +447,10 @@ std::string Decompiler::DecodeOperand(std::string_view line) const {
 namespace {
 
 template <size_t N>
-int indexOfCode(const ModelInfo* model, const Form (&forms)[N], std::string_view code) {
-    const int number = codeNumber(code);
-    if (number < 0) return -1;
+int indexOfCode(const ModelInfo* model, const std::array<Form, N>& forms, int code) {
+    if (code < 0) return -1;
     for (size_t k = 0; k < N; ++k) {
-        if (codeOf(model, forms[k]) == number) return static_cast<int>(k);
+        if (codeOf(model, forms[k]) == code) return static_cast<int>(k);
     }
     return -1;
 }
@@ -489,27 +459,29 @@ int indexOfCode(const ModelInfo* model, const Form (&forms)[N], std::string_view
 
 std::string Decompiler::DecodeTargetAxis(std::string_view line) const {
     static constexpr std::string_view kAxes[] = {"X", "Y", "Z", "U"};
-    if (!startsWith(line, "&")) return "?";
-    const DeviceLine device = splitDeviceLine(line);
-    int axis = indexOfCode(model_, kTargetConstant, device.code);
-    if (axis < 0) axis = indexOfCode(model_, kTargetVariable, device.code);
+    const CompiledLine device = readCompiledLine(line);
+    if (device.kind != CompiledLine::Kind::Device) return "?";
+    int axis = indexOfCode(model_, kTargetConstantForms, device.code);
+    if (axis < 0) axis = indexOfCode(model_, kTargetVariableForms, device.code);
     return axis < 0 ? "?" : std::string(kAxes[axis]);
 }
 
 std::string Decompiler::DecodeTargetValue(std::string_view line) const {
-    if (!startsWith(line, "&")) return "?";
-    const DeviceLine device = splitDeviceLine(line);
-    if (indexOfCode(model_, kTargetConstant, device.code) >= 0) return std::string(device.operand);
-    if (indexOfCode(model_, kTargetVariable, device.code) >= 0)
+    const CompiledLine device = readCompiledLine(line);
+    if (device.kind != CompiledLine::Kind::Device) return "?";
+    if (indexOfCode(model_, kTargetConstantForms, device.code) >= 0)
+        return std::string(device.operand);
+    if (indexOfCode(model_, kTargetVariableForms, device.code) >= 0)
         return "V" + std::string(device.operand);
     return "?";
 }
 
 std::string Decompiler::DecodeArcOperand(std::string_view line) const {
-    if (!startsWith(line, "&")) return "?";
-    const DeviceLine device = splitDeviceLine(line);
-    if (indexOfCode(model_, kArcConstant, device.code) >= 0) return std::string(device.operand);
-    if (indexOfCode(model_, kArcVariable, device.code) >= 0)
+    const CompiledLine device = readCompiledLine(line);
+    if (device.kind != CompiledLine::Kind::Device) return "?";
+    if (indexOfCode(model_, kArcConstantForms, device.code) >= 0)
+        return std::string(device.operand);
+    if (indexOfCode(model_, kArcVariableForms, device.code) >= 0)
         return "V" + std::string(device.operand);
     return "?";
 }

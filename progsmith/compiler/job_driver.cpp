@@ -4,11 +4,8 @@
 #include "jobfiles/file_names.h"
 #include "jobfiles/program_file.h"
 #include "jobfiles/results.h"
-#include "progsmith/compiler/assembler.h"
-#include "progsmith/compiler/clean.h"
 #include "progsmith/compiler/decompiler.h"
 #include "progsmith/compiler/indent.h"
-#include "progsmith/compiler/syntax_check.h"
 
 namespace progsmith {
 
@@ -16,6 +13,20 @@ namespace {
 
 using jobfiles::CompilerOperation;
 using jobfiles::hasWildcard;
+
+// What the window shows while each compile phase runs.
+struct CompileStep {
+    CompilePhase phase;
+    const char* caption; // null: the caption stays
+    int progress;
+};
+constexpr CompileStep kCompileSteps[] = {
+    {CompilePhase::Clean, "Cleaning up program...", 100},
+    {CompilePhase::Tokenise, "Checking syntax...", 200},
+    {CompilePhase::Check, "Creating assembly...", 300},
+    {CompilePhase::Assemble, nullptr, 800},
+};
+static_assert(std::size(kCompileSteps) == std::size(kCompilePhases));
 
 // Lines ended by CR; LF characters are dropped and text after the last CR is not a line.
 std::vector<std::string> linesEndedByCr(const std::string& text) {
@@ -47,6 +58,7 @@ void CompilerJob::load() {
         return;
     }
     model_ = findModel(setup_.ModelCode);
+    phases_ = CompilePhases(model_);
     resetRun();
     // Without an operation the run could never end; it ends here with a failure file instead.
     if (setup_.operation == CompilerOperation::None) {
@@ -66,8 +78,6 @@ std::string CompilerJob::resultPath() const {
 void CompilerJob::resetRun() {
     orgProgram_.clear();
     runStep_ = 1;
-    compiledProgram_.clear();
-    compileList_.clear();
     decompiledProgram_.clear();
     compileMsg_ = "NONE";
     compileDone_ = false;
@@ -125,60 +135,35 @@ void CompilerJob::cancel() {
     finished_ = true;
 }
 
+// One phase per tick; the first tick reads the program file.
 void CompilerJob::compileStep() {
-    switch (runStep_) {
-    case 1: {
-        const LoadResult loaded = LoadProgramFile();
-        if (loaded == LoadResult::Missing) {
+    if (runStep_ < 1 || runStep_ > static_cast<int>(std::size(kCompileSteps))) return;
+    if (runStep_ == 1) {
+        if (LoadProgramFile() == LoadResult::Missing) {
             finishWithFailure("Could not find .prg file!");
             return;
         }
-        caption_ = "Cleaning up program...";
-        progress_ = 100;
-        cleanList_ = Clean(orgProgram_);
-        runStep_ = 2;
+        phases_.setProgramText(orgProgram_);
+    }
+    const CompileStep& step = kCompileSteps[runStep_ - 1];
+    if (step.caption) caption_ = step.caption;
+    if (auto error = phases_.run(step.phase)) {
+        failCompile(*error);
         return;
     }
-    case 2:
-        caption_ = "Checking syntax...";
-        progress_ = 200;
-        tokens_ = Tokenise(cleanList_);
-        runStep_ = 3;
-        return;
-    case 3:
-        caption_ = "Creating assembly...";
-        progress_ = 300;
-        if (auto error = CheckProgram(tokens_, model_)) {
-            failCompile(std::move(error->message),
-                        error->selectsLine ? std::optional<int>(error->line) : std::nullopt);
-            return;
-        }
-        runStep_ = 4;
-        return;
-    case 4: {
-        auto result = Assemble(tokens_, model_);
-        compileList_ = std::move(result.lines);
-        if (result.error) {
-            failCompile(std::move(result.error->message), result.error->line);
-            return;
-        }
-        compiledProgram_.clear();
-        for (const auto& line : compileList_)
-            compiledProgram_ += line + '\r';
-        compileDone_ = true;
-        progress_ = 800;
-        runStep_ = 0;
-        FinishRun();
-        return;
-    }
-    default:
-        return;
-    }
+    progress_ = step.progress;
+    if (++runStep_ <= static_cast<int>(std::size(kCompileSteps))) return;
+    compileDone_ = true;
+    runStep_ = 0;
+    FinishRun();
 }
 
-void CompilerJob::failCompile(std::string message, std::optional<int> line) {
-    compileMsg_ = std::move(message);
-    if (line) ReportErrorLine(*line);
+void CompilerJob::failCompile(const PhaseError& error) {
+    compileMsg_ = error.message;
+    if (error.selectsLine) {
+        compileLineNumber_ = error.line;
+        selectedLine_ = error.line;
+    }
     compileDone_ = false;
     progress_ = 800;
     runStep_ = 0;
@@ -191,10 +176,6 @@ void CompilerJob::decompileStep() {
         caption_ = "Getting program...";
         LoadCompiledFile();
         caption_ = "Decompiling program...";
-        progress_ = 500;
-        compiledProgram_.clear();
-        for (const auto& line : compileList2_)
-            compiledProgram_ += line + '\r';
         progress_ = 600;
         runStep_ = 2;
         return;
@@ -214,11 +195,6 @@ void CompilerJob::decompileStep() {
     default:
         return;
     }
-}
-
-void CompilerJob::ReportErrorLine(int line) {
-    compileLineNumber_ = line;
-    selectedLine_ = line;
 }
 
 std::optional<CompilerJob::Selection> CompilerJob::selection() const {
@@ -249,7 +225,7 @@ bool CompilerJob::WriteCompileResult() {
     const std::string path = pathOf(jobfiles::kCompileResultFile);
     if (!compileDone_) return jobfiles::writeCompileError(path, compileMsg_, compileLineNumber_);
     if (hasWildcard(path)) return false;
-    return jobfiles::writeCompiledLines(path, compileList_);
+    return jobfiles::writeCompiledLines(path, phases_.compiledLines());
 }
 
 bool CompilerJob::WriteDecompileResult() {

@@ -5,8 +5,8 @@
 // closes when finished() turns true.
 
 #include "jobfiles/compiler_setup.h"
+#include "progsmith/compiler/compile_phases.h"
 #include "progsmith/compiler/model_tables.h"
-#include "progsmith/compiler/tokeniser.h"
 #include "progsmith/compiler/user_messages.h"
 
 #include <optional>
@@ -32,6 +32,8 @@ public:
     // False when the result could not be written (a folder without write access, a full disk);
     // its failure is then in its place where that was still possible.
     bool resultWritten() const { return resultWritten_; }
+    // The model the set-up file names; null for a code that is none of the thirteen.
+    const ModelInfo* model() const { return model_; }
 
     // What the window shows.
     const std::string& caption() const { return caption_; }
@@ -45,30 +47,15 @@ public:
     };
     std::optional<Selection> selection() const;
 
-    // Run state.
-    const jobfiles::CompilerSetup& setup() const { return setup_; }
-    const ModelInfo* model() const { return model_; }
-    int runStep() const { return runStep_; }
-    const std::string& compileMsg() const { return compileMsg_; }
-    int compileLineNumber() const { return compileLineNumber_; }
-    bool compileDone() const { return compileDone_; }
-    bool decompileDone() const { return decompileDone_; }
-    const std::vector<std::string>& compileList() const { return compileList_; }
-    const std::vector<std::string>& compileList2() const { return compileList2_; }
-    const std::string& compiledProgram() const { return compiledProgram_; }
-    const std::string& decompiledProgram() const { return decompiledProgram_; }
-
-    // The single steps, public for the window's buttons and for tests.
+private:
     bool ReadSetupFile();
     enum class LoadResult { Loaded, Missing, Skipped };
     LoadResult LoadProgramFile();
     void LoadCompiledFile();
-    void ReportErrorLine(int line);
     void FinishRun();
     bool WriteCompileResult();
     bool WriteDecompileResult();
 
-private:
     std::string pathOf(const std::string& name) const;
     // CompileOut.txt, or DecompileOut.prg for a DECOMPILE.
     std::string resultPath() const;
@@ -76,7 +63,7 @@ private:
     void finishWithFailure(const std::string& reason);
     void compileStep();
     void decompileStep();
-    void failCompile(std::string message, std::optional<int> line);
+    void failCompile(const PhaseError& error);
 
     std::string folder_;
     UserMessages& messages_;
@@ -85,15 +72,12 @@ private:
     const ModelInfo* model_ = nullptr;
 
     std::string orgProgram_;
-    std::vector<std::string> cleanList_;
-    TokenTable tokens_;
-    std::vector<std::string> compileList_;
+    CompilePhases phases_{nullptr};
     std::vector<std::string> compileList2_;
     std::string compileMsg_ = "NONE";
     bool compileDone_ = false;
     bool decompileDone_ = false;
     int compileLineNumber_ = 0;
-    std::string compiledProgram_;
     std::string decompiledProgram_;
     int runStep_ = 1;
 

@@ -1,7 +1,7 @@
 #pragma once
 // Compiles program text for tests: lines are joined with CR LF.
 
-#include "progsmith/compiler/compile_pipeline.h"
+#include "progsmith/compiler/compile_phases.h"
 
 #include <initializer_list>
 #include <string>

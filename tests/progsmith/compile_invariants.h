@@ -2,7 +2,7 @@
 // What any compile outcome must satisfy, whatever the input: a known message, or lines that are
 // single text lines naming codes the model has, with every jump landing where its block says.
 
-#include "progsmith/compiler/compile_pipeline.h"
+#include "progsmith/compiler/compile_phases.h"
 
 #include <set>
 #include <string>

@@ -4,7 +4,7 @@
 // lines must be the same; the forms that do not survive are listed with what happens to them,
 // and the test fails when that list is no longer exact.
 
-#include "progsmith/compiler/compile_pipeline.h"
+#include "progsmith/compiler/compile_phases.h"
 #include "progsmith/compiler/decompiler.h"
 #include "progsmith/compiler/indent.h"
 

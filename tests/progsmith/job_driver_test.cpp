@@ -57,25 +57,25 @@ constexpr const char* kSetup = "MOD:KT-210\r\nOPE:COMPILE\r\nFIL:Program.prg\r\n
 
 } // namespace
 
-TEST_F(JobDriver, CompileStepsOnePhasePerTickAndWritesTheLinesAndAnEmptyLine) {
+TEST_F(JobDriver, CompileShowsOnePhasePerTickAndWritesTheLinesAndAnEmptyLine) {
     write("progsmith_setup.txt", kSetup);
     write("Program.prg", "HSPD=1000\r\nV1 = 2\r\nEND\r\n");
     CompilerJob job(folder_.string(), messages_);
     job.load();
     EXPECT_EQ(job.model(), findModel("KT-210"));
-    const std::vector<std::pair<int, std::string>> steps{
-        {2, "Cleaning up program..."}, {3, "Checking syntax..."}, {4, "Creating assembly..."}};
-    for (const auto& [nextStep, caption] : steps) {
+    const std::vector<std::pair<std::string, int>> shown{{"Cleaning up program...", 100},
+                                                         {"Checking syntax...", 200},
+                                                         {"Creating assembly...", 300}};
+    for (const auto& [caption, progress] : shown) {
         job.tick();
-        EXPECT_EQ(job.runStep(), nextStep);
         EXPECT_EQ(job.caption(), caption);
+        EXPECT_EQ(job.progress(), progress);
         EXPECT_FALSE(job.finished());
+        EXPECT_FALSE(has("CompileOut.txt"));
     }
     job.tick();
     EXPECT_TRUE(job.finished());
-    EXPECT_TRUE(job.compileDone());
-    EXPECT_EQ(job.runStep(), 0);
-    EXPECT_EQ(job.compiledProgram(), "&84$1000\rCV2\rVR1\rAM\rXX\r");
+    EXPECT_EQ(job.progress(), 800);
     EXPECT_EQ(read("CompileOut.txt"), "&84$1000\r\nCV2\r\nVR1\r\nAM\r\nXX\r\n\r\n");
     EXPECT_FALSE(has("DecompileOut.prg"));
 }
@@ -156,7 +156,6 @@ TEST_F(JobDriver, CancelEndsTheRunWithoutAResultFile) {
     job.cancel();
     EXPECT_TRUE(job.finished());
     job.tick();
-    EXPECT_FALSE(job.compileDone());
     EXPECT_FALSE(has("CompileOut.txt"));
 }
 
@@ -164,18 +163,9 @@ TEST_F(JobDriver, DecompileRunReadsTheCompiledFileAndWritesDecompileOut) {
     write("progsmith_setup.txt", "MOD:KT-210\r\nOPE:DECOMPILE\r\nFIL:UploadOut.txt\r\n");
     write("UploadOut.txt", "&84$1000\r\nXX\r\n");
     CompilerJob job(folder_.string(), messages_);
-    job.load();
-    job.tick();
-    EXPECT_EQ(job.compileList2(), (std::vector<std::string>{"&84$1000", "XX"}));
-    EXPECT_EQ(job.compiledProgram(), "&84$1000\rXX\r");
-    EXPECT_EQ(job.runStep(), 2);
-    job.tick();
-    EXPECT_EQ(job.runStep(), 3);
-    job.tick();
-    EXPECT_TRUE(job.finished());
-    EXPECT_TRUE(job.decompileDone());
+    EXPECT_EQ(run(job), 3);
     EXPECT_EQ(job.progress(), 1000);
-    EXPECT_TRUE(has("DecompileOut.prg"));
+    EXPECT_EQ(read("DecompileOut.prg"), "HSPD=1000\r\nEND\r\n");
     EXPECT_FALSE(has("CompileOut.txt"));
     EXPECT_TRUE(messages_.shown.empty());
 }
@@ -187,16 +177,7 @@ TEST_F(JobDriver, DecompileOfAMissingFileShowsAMessageAndGoesOn) {
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0],
               "File " + (folder_ / "UploadOut.txt").string() + " does not exist!");
-    EXPECT_TRUE(job.decompileDone());
-    EXPECT_TRUE(has("DecompileOut.prg"));
-}
-
-TEST_F(JobDriver, UnfinishedDecompileWritesTheFailureLine) {
-    write("progsmith_setup.txt", "MOD:KT-210\r\nOPE:DECOMPILE\r\nFIL:UploadOut.txt\r\n");
-    CompilerJob job(folder_.string(), messages_);
-    job.load();
-    EXPECT_TRUE(job.WriteDecompileResult());
-    EXPECT_EQ(read("DecompileOut.prg"), "FAILED DECOMPILE\r\n");
+    EXPECT_EQ(read("DecompileOut.prg"), "");
 }
 
 TEST_F(JobDriver, UnwritableResultLeavesNoFileBehind) {

@@ -8,7 +8,7 @@
 //   ASSERT_TRUE(runner.runUntilStopped());
 //   EXPECT_EQ(runner.ask("V1"), "5");
 
-#include "progsmith/compiler/compile_pipeline.h"
+#include "progsmith/compiler/compile_phases.h"
 #include "simulator/controller_model.h"
 
 #include <string>
