@@ -5,8 +5,8 @@
 
 # A file's room: the deepest folder of this list that holds it.
 set(rooms
-    motiondesk/app motiondesk/main motiondesk/setup motiondesk/windows motiondesk/jobs
-    motiondesk/session motiondesk/ui
+    motiondesk/app motiondesk/main motiondesk/setup motiondesk/connection motiondesk/windows
+    motiondesk/jobs motiondesk/session motiondesk/ui
     proglift/loader proglift/windows proglift
     progsmith/compiler progsmith
     simulator/sim simulator
@@ -28,12 +28,13 @@ set(allowed_motiondesk/setup motiondesk/session link motiondesk/ui common)
 set(allowed_motiondesk/windows
     motiondesk/jobs motiondesk/session link motiondesk/ui progsmith/compiler
     common)
+set(allowed_motiondesk/connection motiondesk/session link motiondesk/ui common)
 set(allowed_motiondesk/main
     motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session link jobfiles
     motiondesk/ui progsmith/compiler common)
 set(allowed_motiondesk/app
-    motiondesk/main motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session
-    link motiondesk/ui common)
+    motiondesk/main motiondesk/connection motiondesk/windows motiondesk/setup motiondesk/jobs
+    motiondesk/session link motiondesk/ui common)
 set(allowed_proglift/loader link jobfiles common)
 set(allowed_proglift/windows proglift/loader link jobfiles common)
 set(allowed_proglift proglift/windows proglift/loader link jobfiles common)

@@ -1,5 +1,7 @@
 #include "link/serial_settings.h"
 
+#include "common/text.h"
+
 namespace transport {
 
 std::string SerialSettings::text() const {
@@ -9,10 +11,8 @@ std::string SerialSettings::text() const {
 // Digits only, blanks around them aside, so "9600x", "-1" and "1e5" are refused rather than read
 // in part.
 std::optional<SerialSettings> serialSettingsFor(int portNumber, const std::string& baudRate) {
-    const auto first = baudRate.find_first_not_of(' ');
-    if (first == std::string::npos) return std::nullopt;
-    const std::string digits = baudRate.substr(first, baudRate.find_last_not_of(' ') - first + 1);
-    if (digits.size() > 9) return std::nullopt;
+    const std::string digits = common::trimmed(baudRate);
+    if (digits.empty() || digits.size() > 9) return std::nullopt;
     int value = 0;
     for (char c : digits) {
         if (c < '0' || c > '9') return std::nullopt;

@@ -1,62 +1,10 @@
-// Motiondesk: composes the real services (dialogs, clock, USB library, serial ports) and opens
-// the connection window, from which the user reaches every other window.
+// Motiondesk, the windowed program the user starts.
 
-#include "link/clock.h"
-#include "link/command_transport.h"
-#include "link/connection_state.h"
-#include "link/serial_port_link.h"
-#include "link/usb_library_loader.h"
-#include "motiondesk/app/window_script.h"
-#include "motiondesk/jobs/process_helpers.h"
-#include "motiondesk/main/main_window.h"
-#include "motiondesk/session/program_values.h"
-#include "motiondesk/session/window_services.h"
-#include "motiondesk/ui/qt_user_interface.h"
-#include "motiondesk/windows/comm_type_window.h"
+#include "motiondesk/app/motiondesk_program.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    application.setApplicationName("Motiondesk");
-    // The menu entry of the installed package, so a desktop shows the program with its icon.
-    application.setDesktopFileName("motiondesk");
-
-    // The installed launcher's reason for not starting, for a user who started it from a menu.
-    const QString launchFailure = qEnvironmentVariable("MOTIONDESK_LAUNCH_FAILURE");
-    if (!launchFailure.isEmpty()) {
-        ui::QtUserInterface userInterface;
-        userInterface.showMessage(launchFailure.toLatin1().toStdString());
-        return 1;
-    }
-
-    // Helper programs, job files and settings live in EXE below the program's own folder.
-    const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString() + "/EXE";
-
-    transport::ConnectionState state;
-    ui::QtUserInterface userInterface;
-    transport::RealClock clock;
-    transport::LoadedUsbLibrary usb;
-    transport::CommandTransport transport(state, transport::TransportPolicy::motiondesk(), nullptr,
-                                          &usb, &userInterface, clock);
-    session::ProgramValues program;
-    auto makeSerialLink = [exeFolder]() -> std::unique_ptr<transport::SerialLink> {
-        return std::make_unique<transport::SerialPortLink>(exeFolder);
-    };
-
-    jobs::ProcessHelpers helpers;
-    session::WindowServices services{state, transport,      userInterface, clock,
-                                     usb,   makeSerialLink, exeFolder,     program};
-    services.helpers = &helpers;
-    services.showMainWindow = [&services](QWidget* parent) {
-        mainwindow::MainWindow mainWindow(services, parent);
-        mainWindow.exec();
-    };
-
-    connection::CommTypeWindow window(services);
-    QObject::connect(&window, &connection::CommTypeWindow::exitRequested, &application,
-                     &QApplication::quit);
-    window.show();
-    app::WindowScript::startFromEnvironment(&application);
-    return application.exec();
+    return app::runMotiondesk(application);
 }

@@ -3,6 +3,7 @@
 #include "common/textfile.h"
 #include "motiondesk/jobs/program_files.h"
 #include "motiondesk/ui/user_interface.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -34,7 +35,7 @@ CompiledViewer::CompiledViewer(ui::UserInterface& ui, const std::vector<std::str
     viewList_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     viewList_->setUniformItemSizes(true);
     for (const std::string& row : rows)
-        viewList_->addItem(QString::fromLatin1(row.data(), qsizetype(row.size())));
+        viewList_->addItem(ui::fromLatin1(row));
 
     auto* save = new QPushButton("Save", this);
     save->setObjectName("Save");
@@ -58,7 +59,7 @@ CompiledViewer::CompiledViewer(ui::UserInterface& ui, const std::vector<std::str
 std::vector<std::string> CompiledViewer::rows() const {
     std::vector<std::string> rows;
     for (int i = 0; i < viewList_->count(); ++i)
-        rows.push_back(viewList_->item(i)->text().toLatin1().toStdString());
+        rows.push_back(ui::toLatin1(viewList_->item(i)->text()));
     return rows;
 }
 

@@ -19,6 +19,7 @@
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/lamp.h"
 #include "motiondesk/ui/program_text_edit.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -32,14 +33,6 @@
 namespace mainwindow {
 
 namespace {
-
-QString toQt(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string fromQt(const QString& text) {
-    return text.toLatin1().toStdString();
-}
 
 // Controls that need a firmware of 230 or later.
 constexpr const char* kFirmware230Controls[] = {"Decel", "Command30", "HLM",
@@ -121,23 +114,24 @@ void MainWindowPrivate::bindControls() {
 
 void MainWindowPrivate::readInputs() {
     for (const auto& [edit, member] : fields)
-        panel.*member = fromQt(edit->text());
+        panel.*member = ui::toLatin1(edit->text());
     for (const auto& [combo, member] : lists)
-        panel.*member = fromQt(combo->currentText());
+        panel.*member = ui::toLatin1(combo->currentText());
     for (const auto& [box, member] : checks)
         panel.*member = box->isChecked();
 }
 
 void MainWindowPrivate::showPanel() {
     for (const auto& [label, member] : texts)
-        label->setText(toQt(panel.*member));
+        label->setText(ui::fromLatin1(panel.*member));
     for (const auto& [lamp, member] : lamps)
         lamp->setLit(panel.*member);
     // Fields are only written when they differ, so typing is not disturbed by the poll.
     for (const auto& [edit, member] : fields)
-        if (fromQt(edit->text()) != panel.*member) edit->setText(toQt(panel.*member));
+        if (ui::toLatin1(edit->text()) != panel.*member)
+            edit->setText(ui::fromLatin1(panel.*member));
     for (const auto& [combo, member] : lists)
-        combo->setCurrentText(toQt(panel.*member));
+        combo->setCurrentText(ui::fromLatin1(panel.*member));
     // The window setting a box is not the user changing it: nothing is sent for it.
     for (const auto& [box, member] : checks) {
         const QSignalBlocker quiet(box);
@@ -151,7 +145,7 @@ void MainWindowPrivate::showLinkStatus() {
     if (!linkStatusLine) return;
     linkWasUp = linkWasUp || services.state.LinkOpen;
     const LinkStatus status = linkStatus(services.state, linkWasUp);
-    const QString text = toQt(status.text);
+    const QString text = ui::fromLatin1(status.text);
     if (linkStatusLine->text() == text) return;
     linkStatusLine->setText(text);
     linkStatusLine->setProperty("linkUp", status.up);

@@ -4,6 +4,7 @@
 #include "motiondesk/main/motion_control.h"
 #include "motiondesk/ui/lamp.h"
 #include "motiondesk/ui/program_text_edit.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,13 +48,6 @@ QLineEdit* field(const char* name) {
 }
 
 // Buttons never act as the dialog's default: Enter in a field must not start a move.
-QPushButton* button(const char* name, const char* caption) {
-    auto* push = named(new QPushButton(QString::fromLatin1(caption)), name);
-    push->setAutoDefault(false);
-    push->setDefault(false);
-    return push;
-}
-
 QComboBox* list(const char* name, const QStringList& items) {
     auto* combo = named(new QComboBox, name);
     combo->addItems(items);
@@ -116,11 +110,11 @@ QGroupBox* statusFrame() {
     auto* box = frame("StatusFrame", "Status");
     auto* form = new QFormLayout;
     form->addRow("Mode", display("MM"));
-    form->addRow("Position", withReset(display("Pos"), button("ResetPos", "R")));
-    form->addRow("Encoder", withReset(display("Enc"), button("Re", "R")));
+    form->addRow("Position", withReset(display("Pos"), ui::button("ResetPos", "R")));
+    form->addRow("Encoder", withReset(display("Enc"), ui::button("Re", "R")));
     form->addRow("Delta", display("delta"));
     form->addRow("Speed", display("Speed"));
-    form->addRow("Motion", withReset(display("Stat"), button("clear", "C")));
+    form->addRow("Motion", withReset(display("Stat"), ui::button("clear", "C")));
     form->addRow("Step and loop", display("VerimoveStatus"));
     form->addRow("Program", display("ProgStatus"));
     form->addRow("Program line", display("ProgIndex"));
@@ -144,10 +138,10 @@ QGroupBox* statusFrame() {
 // The buttons that open the windows which take the port over while they are open.
 QGridLayout* windowButtons() {
     auto* grid = new QGridLayout;
-    grid->addWidget(button("SetupButton", "Setup"), 0, 0);
-    grid->addWidget(button("ManualTerminal", "Terminal"), 0, 1);
-    grid->addWidget(button("Command22", "Variables"), 1, 0);
-    grid->addWidget(button("Command23", "X-Thread"), 1, 1);
+    grid->addWidget(ui::button("SetupButton", "Setup"), 0, 0);
+    grid->addWidget(ui::button("ManualTerminal", "Terminal"), 0, 1);
+    grid->addWidget(ui::button("Command22", "Variables"), 1, 0);
+    grid->addWidget(ui::button("Command23", "X-Thread"), 1, 1);
     return grid;
 }
 
@@ -158,9 +152,9 @@ QGroupBox* controllerFrame() {
     form->addRow("Firmware", named(new QLabel, "Version"));
     form->addRow("Name", named(new QLabel, "SN"));
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(button("Help", "About"));
+    buttons->addWidget(ui::button("Help", "About"));
     buttons->addStretch();
-    buttons->addWidget(button("CloseButton", "Close"));
+    buttons->addWidget(ui::button("CloseButton", "Close"));
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(form);
     layout->addLayout(windowButtons());
@@ -173,17 +167,17 @@ QGroupBox* motionFrame() {
     auto* target = new QHBoxLayout;
     target->addWidget(new QLabel("Position"));
     target->addWidget(field("SetPosition"), 1);
-    target->addWidget(button("Command5", "ABS"));
-    target->addWidget(button("Command3", "DATUM"));
+    target->addWidget(ui::button("Command5", "ABS"));
+    target->addWidget(ui::button("Command3", "DATUM"));
 
     auto* settings = new QHBoxLayout;
-    settings->addWidget(button("Command29", "Set Pos"));
-    settings->addWidget(button("Command28", "Set Enc"));
-    settings->addWidget(button("Command30", "TX"));
+    settings->addWidget(ui::button("Command29", "Set Pos"));
+    settings->addWidget(ui::button("Command28", "Set Enc"));
+    settings->addWidget(ui::button("Command30", "TX"));
     settings->addStretch();
     settings->addWidget(new QLabel("Mode"));
-    settings->addWidget(button("Command2", "ABS"));
-    settings->addWidget(button("Command1", "INC"));
+    settings->addWidget(ui::button("Command2", "ABS"));
+    settings->addWidget(ui::button("Command1", "INC"));
 
     // Plus and minus direction side by side, one row per kind of move.
     auto* moves = new QGridLayout;
@@ -191,15 +185,15 @@ QGroupBox* motionFrame() {
     for (const MoveButton& move : kMoveButtons) {
         const QString command = QString::fromLatin1(move.command);
         if (command == "STOP" || command == "ABORT") continue;
-        moves->addWidget(button(move.control, move.caption), index / 2, index % 2);
+        moves->addWidget(ui::button(move.control, move.caption), index / 2, index % 2);
         ++index;
     }
     auto* stops = new QHBoxLayout;
-    stops->addWidget(button("Command15", "STOP"));
-    stops->addWidget(button("Command16", "ISTOP"));
+    stops->addWidget(ui::button("Command15", "STOP"));
+    stops->addWidget(ui::button("Command16", "ISTOP"));
     stops->addStretch();
-    stops->addWidget(button("Command4", "Demo On"));
-    stops->addWidget(button("Command7", "Demo Off"));
+    stops->addWidget(ui::button("Command4", "Demo On"));
+    stops->addWidget(ui::button("Command7", "Demo Off"));
 
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(target);
@@ -218,8 +212,8 @@ QGroupBox* speedsFrame() {
     form->addRow("Deceleration", field("Decel"));
     auto* profile = new QHBoxLayout;
     profile->addWidget(new QLabel("Profile"));
-    profile->addWidget(button("Command11", "SCV"));
-    profile->addWidget(button("Command12", "TRA"));
+    profile->addWidget(ui::button("Command11", "SCV"));
+    profile->addWidget(ui::button("Command12", "TRA"));
     profile->addStretch();
 
     auto* onTheFly = new QFormLayout;
@@ -227,8 +221,8 @@ QGroupBox* speedsFrame() {
     onTheFly->addRow("On-the-fly speed", field("SSPDX"));
     onTheFly->addRow("Speed mode", list("SpeedModeList", numberItems(0, 9)));
     auto* onTheFlyButtons = new QHBoxLayout;
-    onTheFlyButtons->addWidget(button("Command9", "Set SSPD Mode"));
-    onTheFlyButtons->addWidget(button("Command10", "Set Accel + Speed"));
+    onTheFlyButtons->addWidget(ui::button("Command9", "Set SSPD Mode"));
+    onTheFlyButtons->addWidget(ui::button("Command10", "Set Accel + Speed"));
 
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(form);
@@ -295,7 +289,7 @@ QGroupBox* programControlFrame() {
         auto* groupBox = new QGroupBox(QString::fromLatin1(title));
         auto* row = new QHBoxLayout(groupBox);
         for (const auto& [name, caption] : buttons)
-            row->addWidget(button(name, caption));
+            row->addWidget(ui::button(name, caption));
         return groupBox;
     };
     auto* code = group("Compiled code", {{"CompileAll", "Compile"},

@@ -4,6 +4,7 @@
 #include "motiondesk/session/command_channel.h"
 
 #include "common/numbers.h"
+#include "common/text.h"
 
 namespace mainwindow {
 
@@ -31,13 +32,6 @@ std::string describeField(std::string MainPanel::*member) {
     for (const FieldLabel& field : kFieldLabels)
         if (field.member == member) return std::string(field.label) + " (" + field.name + ")";
     return "Field";
-}
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
 }
 
 // A sign and digits only: what may go to the controller as the user typed it.
@@ -77,7 +71,7 @@ std::optional<int32_t> MotionControl::wholeNumberField(std::string MainPanel::*f
 std::optional<std::string> MotionControl::typedNumberField(std::string MainPanel::*field,
                                                            std::string& problem) {
     const std::string& text = panel_.*field;
-    const std::string number = trimmed(text);
+    const std::string number = common::trimmed(text, " \t");
     if (isPlainInteger(number)) return number;
     problem = notWholeNumberMessage(describeField(field), text);
     return std::nullopt;

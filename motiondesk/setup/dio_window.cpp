@@ -6,6 +6,7 @@
 #include "motiondesk/setup/dio_file.h"
 #include "motiondesk/setup/dio_table.h"
 #include "motiondesk/ui/control_binder.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -18,22 +19,6 @@
 namespace setup {
 
 namespace {
-
-QString toQt(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string fromQt(const QString& text) {
-    return text.toLatin1().toStdString();
-}
-
-QPushButton* button(const char* name, const char* caption) {
-    auto* push = new QPushButton(QString::fromLatin1(caption));
-    push->setObjectName(QString::fromLatin1(name));
-    push->setAutoDefault(false);
-    push->setDefault(false);
-    return push;
-}
 
 QLabel* header(const char* text) {
     auto* label = new QLabel(QString::fromLatin1(text));
@@ -70,14 +55,14 @@ void buildTable(QWidget* window) {
         grid->setColumnStretch(column, 1);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(button("Download", "Down"));
-    buttons->addWidget(button("Upload", "Upload"));
-    buttons->addWidget(button("SetSN", "Store"));
+    buttons->addWidget(ui::button("Download", "Down"));
+    buttons->addWidget(ui::button("Upload", "Upload"));
+    buttons->addWidget(ui::button("SetSN", "Store"));
     buttons->addSpacing(24);
-    buttons->addWidget(button("SaveParameters", "Save"));
-    buttons->addWidget(button("OpenParameters", "Open"));
+    buttons->addWidget(ui::button("SaveParameters", "Save"));
+    buttons->addWidget(ui::button("OpenParameters", "Open"));
     buttons->addStretch();
-    buttons->addWidget(button("CloseButton", "Close"));
+    buttons->addWidget(ui::button("CloseButton", "Close"));
 
     auto* layout = new QVBoxLayout(window);
     layout->addLayout(grid);
@@ -131,7 +116,7 @@ void DioWindowPrivate::readInputs() {
             entry.MoveType = rows[row].moveType->currentIndex();
         for (const DioTextField& field : kDioTextFields)
             if (QLineEdit* edit = rows[row].fields[field.field])
-                entry.*field.member = fromQt(edit->text());
+                entry.*field.member = ui::toLatin1(edit->text());
     }
 }
 
@@ -141,8 +126,8 @@ void DioWindowPrivate::showPanel() {
         if (rows[row].moveType) rows[row].moveType->setCurrentIndex(entry.MoveType);
         for (const DioTextField& field : kDioTextFields)
             if (QLineEdit* edit = rows[row].fields[field.field])
-                if (fromQt(edit->text()) != entry.*field.member)
-                    edit->setText(toQt(entry.*field.member));
+                if (ui::toLatin1(edit->text()) != entry.*field.member)
+                    edit->setText(ui::fromLatin1(entry.*field.member));
     }
 }
 

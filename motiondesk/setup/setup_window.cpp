@@ -12,6 +12,7 @@
 #include "motiondesk/setup/setup_panel.h"
 #include "motiondesk/setup/setup_window_layout.h"
 #include "motiondesk/ui/control_binder.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -25,14 +26,6 @@
 namespace setup {
 
 namespace {
-
-QString toQt(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string fromQt(const QString& text) {
-    return text.toLatin1().toStdString();
-}
 
 // Controls the controller's firmware lacks below a version: they stay disabled, keep their
 // values, and are still sent by a download and written to files.
@@ -127,9 +120,9 @@ void SetupWindowPrivate::bindControls() {
 
 void SetupWindowPrivate::readInputs(SetupPanel& into) const {
     for (const auto& [edit, member] : fields)
-        into.*member = fromQt(edit->text());
+        into.*member = ui::toLatin1(edit->text());
     for (const auto& [combo, member] : lists)
-        into.*member = fromQt(combo->currentText());
+        into.*member = ui::toLatin1(combo->currentText());
     for (const auto& [box, member] : checks)
         into.*member = box->isChecked();
     for (const auto& [option, member] : options)
@@ -141,10 +134,11 @@ void SetupWindowPrivate::readInputs(SetupPanel& into) const {
 void SetupWindowPrivate::showPanel() {
     showing = true;
     for (const auto& [edit, member] : fields)
-        if (fromQt(edit->text()) != panel.*member) edit->setText(toQt(panel.*member));
+        if (ui::toLatin1(edit->text()) != panel.*member)
+            edit->setText(ui::fromLatin1(panel.*member));
     for (const auto& [combo, member] : lists)
-        if (fromQt(combo->currentText()) != panel.*member)
-            combo->setCurrentText(toQt(panel.*member));
+        if (ui::toLatin1(combo->currentText()) != panel.*member)
+            combo->setCurrentText(ui::fromLatin1(panel.*member));
     for (const auto& [box, member] : checks)
         box->setChecked(panel.*member);
     // A choice may show neither option, which an exclusive group would not allow.

@@ -1,4 +1,5 @@
 #include "motiondesk/setup/setup_window_layout.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -44,13 +45,6 @@ QComboBox* list(const char* name) {
 }
 
 // Buttons never act as the dialog's default: Enter in a field must send nothing.
-QPushButton* button(const char* name, const char* caption) {
-    auto* push = named(new QPushButton(QString::fromLatin1(caption)), name);
-    push->setAutoDefault(false);
-    push->setDefault(false);
-    return push;
-}
-
 QCheckBox* check(const char* name, const char* caption) {
     return named(new QCheckBox(QString::fromLatin1(caption)), name);
 }
@@ -170,8 +164,8 @@ QGroupBox* joystickFrame() {
     auto* switches = new QHBoxLayout;
     switches->addWidget(check("joyenable", "Enable"));
     switches->addStretch();
-    switches->addWidget(button("JoyOn", "ON"));
-    switches->addWidget(button("JoyOff", "OFF"));
+    switches->addWidget(ui::button("JoyOn", "ON"));
+    switches->addWidget(ui::button("JoyOff", "OFF"));
     form->addRow(switches);
     return box;
 }
@@ -181,7 +175,7 @@ QGroupBox* dioFrame() {
     auto* row = new QHBoxLayout(box);
     row->addWidget(check("DIOenable", "Enable"));
     row->addStretch();
-    row->addWidget(button("DIOSetup", "DIO Control Setup"));
+    row->addWidget(ui::button("DIOSetup", "DIO Control Setup"));
     return box;
 }
 
@@ -194,8 +188,8 @@ QGroupBox* driverFrame() {
     addFieldRow(form, "Idle Time", list("IdleTimeSelect"), "c-sec");
     auto* transfer = new QHBoxLayout;
     transfer->addStretch();
-    transfer->addWidget(button("ReadDriver", "Read"));
-    transfer->addWidget(button("WriteDriver", "Write"));
+    transfer->addWidget(ui::button("ReadDriver", "Read"));
+    transfer->addWidget(ui::button("WriteDriver", "Write"));
     form->addRow(transfer);
     return box;
 }
@@ -213,12 +207,12 @@ QHBoxLayout* mainButtons() {
     for (const auto& [name, text] :
          {std::pair{"DownloadPar", "Down"}, std::pair{"UploadPar", "Upload"},
           std::pair{"StoreToFlash", "Store"}})
-        row->addWidget(button(name, text));
+        row->addWidget(ui::button(name, text));
     row->addSpacing(24);
-    row->addWidget(button("SaveParameters", "Save"));
-    row->addWidget(button("OpenParameters", "Open"));
+    row->addWidget(ui::button("SaveParameters", "Save"));
+    row->addWidget(ui::button("OpenParameters", "Open"));
     row->addStretch();
-    row->addWidget(button("CloseButton", "Close"));
+    row->addWidget(ui::button("CloseButton", "Close"));
     return row;
 }
 

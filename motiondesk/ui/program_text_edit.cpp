@@ -1,5 +1,6 @@
 #include "motiondesk/ui/program_text_edit.h"
 
+#include "motiondesk/ui/widgets.h"
 #include "progsmith/compiler/keywords.h"
 
 #include <QFontDatabase>
@@ -98,11 +99,11 @@ ProgramTextEdit::ProgramTextEdit(const std::string& modelName, QWidget* parent)
 std::string ProgramTextEdit::programText() const {
     QString text = toPlainText();
     text.replace('\n', QLatin1String("\r\n"));
-    return text.toLatin1().toStdString();
+    return toLatin1(text);
 }
 
 void ProgramTextEdit::setProgramText(const std::string& text) {
-    QString shown = QString::fromLatin1(text.data(), qsizetype(text.size()));
+    QString shown = fromLatin1(text);
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace('\r', '\n');
     setPlainText(shown);

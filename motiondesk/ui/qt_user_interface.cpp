@@ -1,4 +1,5 @@
 #include "motiondesk/ui/qt_user_interface.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -9,10 +10,6 @@
 
 namespace ui {
 namespace {
-
-QString fromLatin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Dialogs belong to whatever window is in front, so they stay above a modal window.
 QWidget* frontWindow() {

@@ -4,6 +4,7 @@
 #include "motiondesk/session/window_port.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/control_binder.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,23 +20,12 @@ namespace windows {
 
 namespace {
 
-QPushButton* button(const char* name, const char* caption) {
-    auto* push = new QPushButton(QString::fromLatin1(caption));
-    push->setObjectName(QString::fromLatin1(name));
-    push->setAutoDefault(false);
-    return push;
-}
-
 QLineEdit* display(const QString& name) {
     auto* box = new QLineEdit;
     box->setObjectName(name);
     box->setReadOnly(true);
     box->setMinimumWidth(90);
     return box;
-}
-
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -69,14 +59,14 @@ MultiThreadWindow::MultiThreadWindow(const session::WindowServices& services, QW
     for (const auto& [name, caption] :
          {std::pair{"RunProg", "Run"}, std::pair{"StopProg", "Stop"},
           std::pair{"PauseProg", "Pause"}, std::pair{"ContProg", "Cont"}})
-        buttons->addWidget(button(name, caption));
+        buttons->addWidget(ui::button(name, caption));
     auto* frame = new QGroupBox("Program Control", this);
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addLayout(grid);
     frameLayout->addLayout(buttons);
     auto* close = new QHBoxLayout;
     close->addStretch();
-    close->addWidget(button("Command1", "Close"));
+    close->addWidget(ui::button("Command1", "Close"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addLayout(close);
@@ -135,8 +125,8 @@ void MultiThreadWindow::readSelection() {
 
 void MultiThreadWindow::showPanel() {
     for (size_t n = 0; n < 2; ++n) {
-        ProgStatus_[n]->setText(latin1(panel_.ProgStatus[n]));
-        ProgIndex_[n]->setText(latin1(panel_.ProgIndex[n]));
+        ProgStatus_[n]->setText(ui::fromLatin1(panel_.ProgStatus[n]));
+        ProgIndex_[n]->setText(ui::fromLatin1(panel_.ProgIndex[n]));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/program_text_edit.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -14,16 +15,7 @@
 
 namespace windows {
 
-namespace {
-
-QPushButton* button(const char* name, const char* caption) {
-    auto* push = new QPushButton(QString::fromLatin1(caption));
-    push->setObjectName(QString::fromLatin1(name));
-    push->setAutoDefault(false);
-    return push;
-}
-
-} // namespace
+namespace {} // namespace
 
 ProgramEditor::ProgramEditor(const session::WindowServices& services, jobs::ProgramJobs& jobs,
                              const std::string& program, QWidget* parent)
@@ -39,14 +31,14 @@ ProgramEditor::ProgramEditor(const session::WindowServices& services, jobs::Prog
     auto* files = new QHBoxLayout;
     for (const auto& [name, caption] : {std::pair{"NewProg", "New"}, std::pair{"OpenProg", "Open"},
                                         std::pair{"SaveProg", "Save"}})
-        files->addWidget(button(name, caption));
+        files->addWidget(ui::button(name, caption));
     files->addSpacing(24);
     for (const auto& [name, caption] :
          {std::pair{"Command1", "Compile"}, std::pair{"DownloadSAP", "Download"},
           std::pair{"UploadSAP", "Upload"}})
-        files->addWidget(button(name, caption));
+        files->addWidget(ui::button(name, caption));
     files->addStretch();
-    files->addWidget(button("Close", "Close"));
+    files->addWidget(ui::button("Close", "Close"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(orgProgram_, 1);
     layout->addLayout(files);

@@ -7,6 +7,7 @@
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/user_interface.h"
+#include "motiondesk/ui/widgets.h"
 #include "motiondesk/windows/terminal_session.h"
 
 #include <QCheckBox>
@@ -22,25 +23,6 @@
 #include <QVBoxLayout>
 
 namespace windows {
-
-namespace {
-
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-std::string bytes(const QString& text) {
-    return text.toLatin1().toStdString();
-}
-
-QPushButton* button(const char* name, const char* caption) {
-    auto* push = new QPushButton(QString::fromLatin1(caption));
-    push->setObjectName(QString::fromLatin1(name));
-    push->setAutoDefault(false);
-    return push;
-}
-
-} // namespace
 
 TerminalWindow::TerminalWindow(const session::WindowServices& services,
                                const std::string& deviceIdOverUsb, QWidget* parent)
@@ -72,8 +54,8 @@ TerminalWindow::TerminalWindow(const session::WindowServices& services,
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(timeStamps_);
     buttons->addStretch();
-    buttons->addWidget(button("Command2", "Save"));
-    buttons->addWidget(button("Close", "Close"));
+    buttons->addWidget(ui::button("Command2", "Save"));
+    buttons->addWidget(ui::button("Close", "Close"));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(entry);
     layout->addWidget(pad_, 1);
@@ -89,10 +71,10 @@ TerminalWindow::TerminalWindow(const session::WindowServices& services,
     // Load: the ID on the serial line, the window's own port, the device name to give back.
     const transport::ConnectionState& state = port_->state();
     if (state.LinkType == transport::LinkUsb) {
-        deviceId_->setText(latin1(deviceIdOverUsb));
+        deviceId_->setText(ui::fromLatin1(deviceIdOverUsb));
         deviceId_->setEnabled(false);
     } else {
-        deviceId_->setText(latin1(state.DeviceName));
+        deviceId_->setText(ui::fromLatin1(state.DeviceName));
     }
     runner_->run([this] {
         port_->OpenWindowPort();
@@ -120,30 +102,31 @@ bool TerminalWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (key == Qt::Key_F1) {
-        sendText_->setText(latin1(session_->PreviousCommand()));
+        sendText_->setText(ui::fromLatin1(session_->PreviousCommand()));
         return true;
     }
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
         const auto command =
             key == Qt::Key_Up ? session_->olderCommand() : session_->newerCommand();
-        if (command) sendText_->setText(latin1(*command));
+        if (command) sendText_->setText(ui::fromLatin1(*command));
         return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void TerminalWindow::enter() {
-    const std::string command = bytes(sendText_->text());
+    const std::string command = ui::toLatin1(sendText_->text());
     if (command.empty()) return;
     sendText_->clear();
-    const TerminalSession::Entered entered = session_->enter(command, bytes(deviceId_->text()));
-    deviceId_->setText(latin1(entered.deviceId));
+    const TerminalSession::Entered entered =
+        session_->enter(command, ui::toLatin1(deviceId_->text()));
+    deviceId_->setText(ui::fromLatin1(entered.deviceId));
     showTranscript();
     sendText_->setFocus();
 }
 
 void TerminalWindow::showTranscript() {
-    QString text = latin1(session_->transcript());
+    QString text = ui::fromLatin1(session_->transcript());
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     if (text.endsWith('\n')) text.chop(1);
     pad_->setPlainText(text);

@@ -5,6 +5,7 @@
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/user_interface.h"
+#include "motiondesk/ui/widgets.h"
 #include "motiondesk/windows/variables_refresh.h"
 
 #include <QGridLayout>
@@ -115,7 +116,7 @@ void VariablesWindow::refreshTick() {
 
 void VariablesWindow::show(int index, const std::string& text) {
     QLineEdit* box = V0_[size_t(index)];
-    const QString value = QString::fromLatin1(text.data(), qsizetype(text.size()));
+    const QString value = ui::fromLatin1(text);
     if (box->text() == value) return;
     box->setText(value);
     // A value a program or a command changed; not the first reading of a box.
@@ -140,7 +141,7 @@ void VariablesWindow::unmarkOldChanges() {
 
 // An empty line is not sent: the controller would not answer it, and the link would be lost.
 void VariablesWindow::sendCommand() {
-    const std::string command = commandText_->text().toLatin1().toStdString();
+    const std::string command = ui::toLatin1(commandText_->text());
     commandText_->clear();
     if (!command.empty()) runner_->run([this, command] { refresh_->command(command); });
 }

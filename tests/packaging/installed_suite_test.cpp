@@ -1,6 +1,8 @@
-// The suite as installed: the install rules put into a scratch root (or, from scripts/package,
-// the unpacked Debian package named by SUITE_PACKAGE_ROOT), started through its launcher by users
-// whose home folders are the test's own.
+// The suite as installed: the install rules put into a scratch root (or, from scripts/package, a
+// copy of the unpacked Debian package named by SUITE_PACKAGE_ROOT), started through its launcher
+// by users whose home folders are the test's own. The shipped motiondesk carries no script
+// driver, so in the scratch root it gives way to its scripted build (the same windows); the
+// launcher, the helpers, the USB library and controller-sim are the installed ones.
 
 #include "support/sim_process.h"
 
@@ -38,16 +40,22 @@ std::map<QString, QByteArray> snapshot(const QString& folder) {
 class InstalledSuite : public testing::Test {
 protected:
     void SetUp() override {
-        if (root.isEmpty()) {
-            root = scratch.filePath("root");
-            QProcess install;
+        const QString package = qEnvironmentVariable("SUITE_PACKAGE_ROOT");
+        root = scratch.filePath("root");
+        QProcess install;
+        if (package.isEmpty()) {
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert("DESTDIR", root);
             install.setProcessEnvironment(environment);
             install.start(SUITE_CMAKE, {"--install", SUITE_BUILD_DIR, "--prefix", "/usr"});
-            ASSERT_TRUE(install.waitForFinished(120000) && install.exitCode() == 0)
-                << install.readAllStandardError().toStdString();
+        } else {
+            install.start("cp", {"-a", package, root});
         }
+        ASSERT_TRUE(install.waitForFinished(120000) && install.exitCode() == 0)
+            << install.readAllStandardError().toStdString();
+        const QString program = installed("lib/motiondesk/motiondesk");
+        ASSERT_TRUE(QFile::remove(program) &&
+                    QFile::copy(SUITE_BUILD_DIR "/motiondesk-scripted", program));
     }
     QString installed(const QString& path) const { return root + "/usr/" + path; }
     QString home(const QString& name) const {
@@ -78,7 +86,7 @@ protected:
     }
 
     QTemporaryDir scratch;
-    QString root = qEnvironmentVariable("SUITE_PACKAGE_ROOT");
+    QString root;
     QStringList output;
     QString errors;
 };

@@ -1,9 +1,9 @@
 #pragma once
-// Runs the built motiondesk program from a private program folder of its own: a copy of the
-// executable with an EXE folder beside it, whose ports/COM1 links to a simulator's
-// pseudo-terminal and which holds the USB library and the helper programs. The program is worked by
-// a window script (MOTIONDESK_SCRIPT) and offscreen, so tests running at the same time never share
-// a settings file, a port or a USB device.
+// Runs Motiondesk from a private program folder of its own: a copy of its scripted build (the
+// program's own windows and services, worked by a window script named by MOTIONDESK_SCRIPT) with
+// an EXE folder beside it, whose ports/COM1 links to a simulator's pseudo-terminal and which
+// holds the USB library and the helper programs. Offscreen, so tests running at the same time
+// never share a settings file, a port or a USB device.
 
 #include "support/qt_printing.h"
 #include "support/sim_process.h"
@@ -28,7 +28,8 @@ public:
     bool prepare(const testing_support::SimProcess& sim) {
         sim_ = &sim;
         const QString program = folder_.filePath("motiondesk");
-        return QDir().mkpath(exe("ports")) && QFile::copy(SUITE_BUILD_DIR "/motiondesk", program) &&
+        return QDir().mkpath(exe("ports")) &&
+               QFile::copy(SUITE_BUILD_DIR "/motiondesk-scripted", program) &&
                QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner) &&
                QFile::link(sim.path("COM1"), exe("ports/COM1")) &&
                QFile::copy(SUITE_EXE_DIR "/libZentorCom.so", exe("libZentorCom.so")) &&

@@ -1,5 +1,5 @@
 #include "connection_harness.h"
-#include "motiondesk/windows/comm_type_window.h"
+#include "motiondesk/connection/comm_type_window.h"
 #include "support/modal_helpers.h"
 
 #include <QListWidget>

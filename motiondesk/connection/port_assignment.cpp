@@ -1,4 +1,4 @@
-#include "motiondesk/windows/port_assignment.h"
+#include "motiondesk/connection/port_assignment.h"
 
 #include "link/port_diagnosis.h"
 

@@ -1,5 +1,5 @@
 #include "connection_harness.h"
-#include "motiondesk/windows/serial_search.h"
+#include "motiondesk/connection/serial_search.h"
 #include "support/scripted_serial_link.h"
 
 #include <gtest/gtest.h>

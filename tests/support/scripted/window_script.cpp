@@ -1,4 +1,4 @@
-#include "motiondesk/app/window_script.h"
+#include "support/scripted/window_script.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace app {
+namespace testing_support {
 namespace {
 
 constexpr int DefaultWaitMs = 10000;
@@ -168,8 +168,7 @@ bool WindowScript::run(const QStringList& words) {
         if (!key) fail("unknown key " + keyName);
         widget->setFocus();
         QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
-        QCoreApplication::postEvent(widget,
-                                    new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
+        QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
         clickQueued_ = true;
     } else if (command == "selection") {
         auto* text = qobject_cast<QPlainTextEdit*>(widget);
@@ -224,4 +223,4 @@ void WindowScript::fail(const QString& why) {
     std::_Exit(3);
 }
 
-} // namespace app
+} // namespace testing_support

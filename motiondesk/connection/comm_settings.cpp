@@ -1,4 +1,4 @@
-#include "motiondesk/windows/comm_settings.h"
+#include "motiondesk/connection/comm_settings.h"
 
 #include "common/numbers.h"
 #include "common/textfile.h"

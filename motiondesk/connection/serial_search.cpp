@@ -1,4 +1,4 @@
-#include "motiondesk/windows/serial_search.h"
+#include "motiondesk/connection/serial_search.h"
 
 #include "link/serial_link.h"
 #include "motiondesk/ui/user_interface.h"

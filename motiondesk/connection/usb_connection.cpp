@@ -1,4 +1,4 @@
-#include "motiondesk/windows/usb_connection.h"
+#include "motiondesk/connection/usb_connection.h"
 
 #include "common/controller_models.h"
 #include "common/numbers.h"
@@ -7,7 +7,7 @@
 #include "link/connection_state.h"
 #include "link/usb_devices.h"
 #include "link/usb_library.h"
-#include "motiondesk/windows/usb_handle_file.h"
+#include "motiondesk/connection/usb_handle_file.h"
 
 #include <algorithm>
 #include <array>

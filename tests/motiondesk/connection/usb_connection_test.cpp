@@ -1,5 +1,5 @@
 #include "connection_harness.h"
-#include "motiondesk/windows/usb_connection.h"
+#include "motiondesk/connection/usb_connection.h"
 #include "support/scripted_usb_library.h"
 
 #include <gtest/gtest.h>

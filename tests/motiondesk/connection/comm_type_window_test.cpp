@@ -1,6 +1,6 @@
 #include "connection_harness.h"
 #include "link/serial_port_link.h"
-#include "motiondesk/windows/comm_type_window.h"
+#include "motiondesk/connection/comm_type_window.h"
 #include "support/modal_helpers.h"
 #include "support/pseudo_terminal.h"
 

@@ -33,7 +33,7 @@
 class QTimer;
 class QWidget;
 
-namespace app {
+namespace testing_support {
 
 class WindowScript : public QObject {
     Q_OBJECT
@@ -59,4 +59,4 @@ private:
     QTimer* timer_;
 };
 
-} // namespace app
+} // namespace testing_support

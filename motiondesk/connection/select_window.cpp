@@ -1,9 +1,10 @@
-#include "motiondesk/windows/select_window.h"
+#include "motiondesk/connection/select_window.h"
 
 #include "link/connection_state.h"
+#include "motiondesk/connection/usb_connection.h"
+#include "motiondesk/connection/usb_handle_file.h"
 #include "motiondesk/ui/user_interface.h"
-#include "motiondesk/windows/usb_connection.h"
-#include "motiondesk/windows/usb_handle_file.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -60,7 +61,7 @@ void SelectWindow::run() {
 
 void SelectWindow::fillList(const std::vector<std::string>& entries) {
     for (const std::string& entry : entries)
-        deviceList_->addItem(QString::fromLatin1(entry.data(), qsizetype(entry.size())));
+        deviceList_->addItem(ui::fromLatin1(entry));
 }
 
 void SelectWindow::onOk() {
@@ -69,7 +70,7 @@ void SelectWindow::onOk() {
         services_.ui.showMessage("Please select a Zentor device first.");
         return;
     }
-    const std::string entry = selected->text().toLatin1().toStdString();
+    const std::string entry = ui::toLatin1(selected->text());
     transport::ConnectionState& state = services_.state;
     state.UsbDeviceIndex = static_cast<int16_t>(usbIndexOfEntry(entry));
     hide();

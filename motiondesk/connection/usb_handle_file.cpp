@@ -1,22 +1,17 @@
-#include "motiondesk/windows/usb_handle_file.h"
+#include "motiondesk/connection/usb_handle_file.h"
 
 #include "common/numbers.h"
+#include "common/text.h"
 
 #include <algorithm>
 
 namespace connection {
 namespace {
 
-std::string trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 bool isLineFor(const std::string& line, int deviceIndex) {
     const size_t comma = line.find(',');
     return comma != std::string::npos &&
-           trimmed(line.substr(0, comma)) == std::to_string(deviceIndex);
+           common::trimmed(line.substr(0, comma)) == std::to_string(deviceIndex);
 }
 
 std::string lineFor(int deviceIndex, int32_t handle) {

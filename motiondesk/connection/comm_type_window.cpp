@@ -1,12 +1,13 @@
-#include "motiondesk/windows/comm_type_window.h"
+#include "motiondesk/connection/comm_type_window.h"
 
 #include "link/command_transport.h"
 #include "link/connection_state.h"
 #include "link/port_diagnosis.h"
 #include "link/serial_link.h"
+#include "motiondesk/connection/search_window.h"
+#include "motiondesk/connection/select_window.h"
 #include "motiondesk/ui/user_interface.h"
-#include "motiondesk/windows/search_window.h"
-#include "motiondesk/windows/select_window.h"
+#include "motiondesk/ui/widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -26,14 +27,6 @@
 
 namespace connection {
 namespace {
-
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-std::string latin1(const QString& text) {
-    return text.toLatin1().toStdString();
-}
 
 QComboBox* makeList(QWidget* parent, const char* name, const QStringList& items) {
     auto* list = new QComboBox(parent);
@@ -63,20 +56,13 @@ QLabel* makeNote(QWidget* parent, const char* name, QColor colour) {
 }
 
 QString capitalised(const std::string& text) {
-    QString shown = latin1(text);
+    QString shown = ui::fromLatin1(text);
     if (!shown.isEmpty()) shown[0] = shown[0].toUpper();
     return shown;
 }
 
 // The columns of the list of the machine's serial ports.
 enum PortColumn { DeviceColumn, DescriptionColumn, MakerColumn, SerialColumn, AssignedColumn };
-
-QPushButton* makeButton(QWidget* parent, const char* name, const char* text) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // A drawing of a stepper motor with its driver's connector, beside the choices.
 QPixmap motorPicture() {
@@ -119,7 +105,7 @@ CommTypeWindow::CommTypeWindow(const session::WindowServices& services, QWidget*
     picture->setObjectName("Picture");
     picture->setPixmap(motorPicture());
     picture->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    auto* version = new QLabel("Version " + latin1(services_.program.GuiVersion), this);
+    auto* version = new QLabel("Version " + ui::fromLatin1(services_.program.GuiVersion), this);
     version->setObjectName("VersionLabel");
     version->setAlignment(Qt::AlignHCenter);
     auto* side = new QVBoxLayout;
@@ -131,7 +117,7 @@ CommTypeWindow::CommTypeWindow(const session::WindowServices& services, QWidget*
     choices->addWidget(buildSerialFrame());
     choices->addWidget(buildPortsFrame());
     choices->addWidget(buildUsbFrame());
-    auto* exit = makeButton(this, "Close", "Exit");
+    auto* exit = ui::button("Close", "Exit", this);
     connect(exit, &QPushButton::clicked, this, &CommTypeWindow::onExit);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
@@ -173,10 +159,10 @@ QWidget* CommTypeWindow::buildSerialFrame() {
     grid->addWidget(portDevice_, 0, 2, 3, 1, Qt::AlignTop);
     grid->setColumnStretch(2, 1);
 
-    auto* connectButton = makeButton(frame, "Command25", "RS-485");
+    auto* connectButton = ui::button("Command25", "RS-485", frame);
     connectButton->setDefault(true);
-    auto* search = makeButton(frame, "SearchQW", "Search");
-    auto* searchAll = makeButton(frame, "SearchAllQW", "Search All");
+    auto* search = ui::button("SearchQW", "Search", frame);
+    auto* searchAll = ui::button("SearchAllQW", "Search All", frame);
     connect(connectButton, &QPushButton::clicked, this, &CommTypeWindow::onRs485);
     connect(search, &QPushButton::clicked, this, [this] { onSearch(false); });
     connect(searchAll, &QPushButton::clicked, this, [this] { onSearch(true); });
@@ -208,9 +194,9 @@ QWidget* CommTypeWindow::buildPortsFrame() {
     noPorts_ = new QLabel("No serial ports were found on this computer.", frame);
     noPorts_->setObjectName("NoSerialPorts");
 
-    assign_ = makeButton(frame, "AssignPort", "Assign");
-    release_ = makeButton(frame, "ReleasePort", "Release");
-    auto* refresh = makeButton(frame, "RefreshPorts", "Refresh");
+    assign_ = ui::button("AssignPort", "Assign", frame);
+    release_ = ui::button("ReleasePort", "Release", frame);
+    auto* refresh = ui::button("RefreshPorts", "Refresh", frame);
     connect(assign_, &QPushButton::clicked, this, &CommTypeWindow::onAssign);
     connect(release_, &QPushButton::clicked, this, &CommTypeWindow::onRelease);
     connect(refresh, &QPushButton::clicked, this, [this] {
@@ -234,7 +220,7 @@ QWidget* CommTypeWindow::buildPortsFrame() {
 
 QWidget* CommTypeWindow::buildUsbFrame() {
     auto* frame = new QGroupBox("USB", this);
-    auto* usb = makeButton(frame, "Command1", "USB");
+    auto* usb = ui::button("Command1", "USB", frame);
     connect(usb, &QPushButton::clicked, this, &CommTypeWindow::onUsb);
     auto* hint = new QLabel("Choose a controller attached by USB.", frame);
     auto* layout = new QHBoxLayout(frame);
@@ -247,18 +233,18 @@ void CommTypeWindow::loadSettings() {
     const std::string path = services_.exeFolder + "/" + CommSettingsFileName;
     const CommSettings settings = readCommSettings(path).value_or(defaultCommSettings());
     // The file's texts are shown as they are, even when no list item matches them.
-    port_->setCurrentIndex(port_->findText(latin1(settings.port)));
-    port_->setEditText(latin1(settings.port));
-    baud_->setCurrentIndex(baud_->findText(latin1(settings.baud)));
-    baud_->setEditText(latin1(settings.baud));
-    deviceId_->setCurrentIndex(deviceId_->findText(latin1(settings.deviceId)));
-    deviceId_->setEditText(latin1(settings.deviceId));
+    port_->setCurrentIndex(port_->findText(ui::fromLatin1(settings.port)));
+    port_->setEditText(ui::fromLatin1(settings.port));
+    baud_->setCurrentIndex(baud_->findText(ui::fromLatin1(settings.baud)));
+    baud_->setEditText(ui::fromLatin1(settings.baud));
+    deviceId_->setCurrentIndex(deviceId_->findText(ui::fromLatin1(settings.deviceId)));
+    deviceId_->setEditText(ui::fromLatin1(settings.deviceId));
     showPortDevice();
 }
 
 CommSettings CommTypeWindow::currentSettings() const {
-    return {latin1(port_->currentText()), latin1(baud_->currentText()),
-            latin1(deviceId_->currentText())};
+    return {ui::toLatin1(port_->currentText()), ui::toLatin1(baud_->currentText()),
+            ui::toLatin1(deviceId_->currentText())};
 }
 
 void CommTypeWindow::saveSettings() {
@@ -266,7 +252,7 @@ void CommTypeWindow::saveSettings() {
 }
 
 int CommTypeWindow::chosenPort() const {
-    return portNumberFromText(latin1(port_->currentText()));
+    return portNumberFromText(ui::toLatin1(port_->currentText()));
 }
 
 // Shows which device the chosen COM name opens (a link's target, and the device that leads to),
@@ -277,11 +263,11 @@ void CommTypeWindow::showPortDevice() {
     const transport::PortState state = transport::describePortState(number, services_.exeFolder);
     QString shown;
     if (!state.shownTarget.empty())
-        shown = QString::fromUtf8("\u2192 ") + latin1(state.shownTarget);
-    if (!state.device.empty()) shown += " (" + latin1(state.device) + ")";
+        shown = QString::fromUtf8("\u2192 ") + ui::fromLatin1(state.shownTarget);
+    if (!state.device.empty()) shown += " (" + ui::fromLatin1(state.device) + ")";
     portDevice_->setText(shown);
     const bool failedHere = number == failedPort_ && !openFailure_.empty();
-    portProblem_->setText(failedHere ? latin1(openFailure_) : capitalised(state.problem));
+    portProblem_->setText(failedHere ? ui::fromLatin1(openFailure_) : capitalised(state.problem));
     portProblem_->setVisible(!portProblem_->text().isEmpty());
 }
 
@@ -384,13 +370,13 @@ void CommTypeWindow::onUsb() {
 }
 
 void CommTypeWindow::onSearch(bool searchAll) {
-    services_.state.BaudRate = latin1(baud_->currentText());
+    services_.state.BaudRate = ui::toLatin1(baud_->currentText());
     SearchWindow window(services_, this);
     SerialSearch& search = window.search();
     search.StartSearch = false;
     search.SearchResult = false;
     search.PortNumber = 1;
-    search.AddressID = latin1(deviceId_->currentText());
+    search.AddressID = ui::toLatin1(deviceId_->currentText());
     search.StartSearch = true;
     search.SearchAll = searchAll;
     window.exec();
@@ -405,8 +391,8 @@ void CommTypeWindow::onSearch(bool searchAll) {
         return;
     }
     port_->setCurrentIndex(search.PortNumber - 1);
-    baud_->setCurrentIndex(baud_->findText(latin1(search.FoundBaud)));
-    deviceId_->setEditText(latin1(search.FoundID));
+    baud_->setCurrentIndex(baud_->findText(ui::fromLatin1(search.FoundBaud)));
+    deviceId_->setEditText(ui::fromLatin1(search.FoundID));
     services_.ui.showMessage("KT-210 Found on Port:" + std::to_string(search.PortNumber) +
                              " Baud:" + search.FoundBaud + " ID:" + search.FoundID);
 }

@@ -1,6 +1,6 @@
 #include "connection_harness.h"
-#include "motiondesk/windows/comm_type_window.h"
-#include "motiondesk/windows/search_window.h"
+#include "motiondesk/connection/comm_type_window.h"
+#include "motiondesk/connection/search_window.h"
 #include "support/modal_helpers.h"
 
 #include <QLabel>

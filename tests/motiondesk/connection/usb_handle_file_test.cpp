@@ -1,4 +1,4 @@
-#include "motiondesk/windows/usb_handle_file.h"
+#include "motiondesk/connection/usb_handle_file.h"
 
 #include <gtest/gtest.h>
 

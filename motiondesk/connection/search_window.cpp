@@ -1,4 +1,4 @@
-#include "motiondesk/windows/search_window.h"
+#include "motiondesk/connection/search_window.h"
 
 #include "link/serial_link.h"
 

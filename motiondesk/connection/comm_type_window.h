@@ -6,9 +6,9 @@
 // be assigned to the chosen number. It stays open behind every other window.
 
 #include "link/serial_port_link.h"
+#include "motiondesk/connection/comm_settings.h"
+#include "motiondesk/connection/port_assignment.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/windows/comm_settings.h"
-#include "motiondesk/windows/port_assignment.h"
 
 #include <QWidget>
 

@@ -2,8 +2,8 @@
 // "Search KT Device" (SearchCom): runs one serial search on its own port, one step per tick of
 // StatusTimer, showing the progress; Cancel stops it at the next tick. Exists for one search.
 
+#include "motiondesk/connection/serial_search.h"
 #include "motiondesk/session/window_services.h"
-#include "motiondesk/windows/serial_search.h"
 
 #include <QDialog>
 

@@ -1,5 +1,5 @@
 #include "connection_harness.h"
-#include "motiondesk/windows/comm_settings.h"
+#include "motiondesk/connection/comm_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // Pseudo-terminals stand in for adapters, links in a scratch by-id folder for their stable names.
 
 #include "link/serial_port_link.h"
-#include "motiondesk/windows/port_assignment.h"
+#include "motiondesk/connection/port_assignment.h"
 #include "support/pseudo_terminal.h"
 #include "support/scratch_folder.h"
 
