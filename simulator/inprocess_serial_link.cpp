@@ -34,7 +34,6 @@ bool InProcessSerialLink::open(const transport::SerialSettings& settings) {
     lost_ = bus_->disconnected();
     incoming_.clear();
     errorText_.clear();
-    ++openCount_;
     return true;
 }
 

@@ -41,7 +41,6 @@ public:
     int portNumber() const { return portNumber_; }
     std::string settings() const { return settings_.text(); }
     int baudRate() const { return baudRate_; }
-    int openCount() const { return openCount_; }
     // Every byte written through this link, across opens.
     const std::string& written() const { return written_; }
     // Characters received but not read yet.
@@ -55,7 +54,6 @@ private:
     int portNumber_ = 0;
     transport::SerialSettings settings_;
     int baudRate_ = 0;
-    int openCount_ = 0;
     bool lost_ = false;
     std::string written_;
     std::deque<TimedByte> incoming_;
