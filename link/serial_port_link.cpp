@@ -112,25 +112,29 @@ bool SerialPortLink::write(const std::string& bytes) {
         return false;
     }
     port_->clearError();
-    if (port_->write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) {
-        errorText_ = describeRuntimeError();
-        return false;
-    }
+    if (port_->write(bytes.data(), static_cast<qint64>(bytes.size())) < 0)
+        return failed(describeRuntimeError());
     // Nothing runs an event loop during an exchange, so the bytes are pushed out here.
     QDeadlineTimer deadline(writeTimeoutMs(bytes.size(), port_->baudRate()));
     while (port_->bytesToWrite() > 0) {
         const bool progressed = port_->waitForBytesWritten(deadline.remainingTime());
         const auto error = port_->error();
-        if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError) {
-            errorText_ = describeRuntimeError();
-            return false;
-        }
-        if (!progressed && deadline.hasExpired()) {
-            errorText_ = "Writing to the serial port timed out.";
-            return false;
-        }
+        if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
+            return failed(describeRuntimeError());
+        if (!progressed && deadline.hasExpired())
+            return failed("Writing to the serial port timed out.");
     }
     return true;
+}
+
+// A port that has failed is closed with what it still had to send: left open, the event loop
+// would retry the write for ever (a whole core spent on a vanished adapter). Nothing is written
+// to it again until it is opened anew.
+bool SerialPortLink::failed(const std::string& description) {
+    errorText_ = description;
+    port_->clear(QSerialPort::AllDirections);
+    port_->close();
+    return false;
 }
 
 ReadResult SerialPortLink::readChar(int silenceMs) {
@@ -144,7 +148,7 @@ ReadResult SerialPortLink::readChar(int silenceMs) {
         const bool ready = port_->waitForReadyRead(static_cast<int>(deadline.remainingTime()));
         const auto error = port_->error();
         if (!ready && error != QSerialPort::NoError && error != QSerialPort::TimeoutError) {
-            errorText_ = describeRuntimeError();
+            failed(describeRuntimeError());
             return {ReadResult::Error, 0};
         }
         if (port_->bytesAvailable() == 0 && deadline.hasExpired()) return {ReadResult::Silence, 0};

@@ -46,6 +46,8 @@ public:
 
 private:
     bool openPath();
+    // Closes the failed port, dropping its pending output; false.
+    bool failed(const std::string& description);
     std::string describeRuntimeError() const;
 
     std::string exeFolder_;

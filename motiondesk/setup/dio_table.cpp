@@ -42,12 +42,18 @@ void DioTable::Download() {
     if (!channel_.linkOpen()) return;
     std::array<std::array<int32_t, kDioFields>, kDioRows> values{};
     if (!wholeNumbers(values)) return;
+    // Every reply is read: an entry the controller refused is named instead of the success
+    // message.
+    std::vector<Refusal> refusals;
     for (int row = 0; row < kDioRows; ++row)
-        for (int field = 0; field < kDioFields; ++field)
-            if (!channel_.send(dioFieldCommand(row, field) + "=" +
-                               std::to_string(values[size_t(row)][size_t(field)])))
-                return;
-    channel_.tell(kDioDownloadDone);
+        for (int field = 0; field < kDioFields; ++field) {
+            const std::string command = dioFieldCommand(row, field) + "=" +
+                                        std::to_string(values[size_t(row)][size_t(field)]);
+            std::string reply;
+            if (!channel_.send(command, reply)) return;
+            if (reply != "OK") refusals.push_back({command, reply});
+        }
+    channel_.tell(refusals.empty() ? kDioDownloadDone : refusedSettingsMessage(refusals));
 }
 
 void DioTable::Upload(bool silent) {

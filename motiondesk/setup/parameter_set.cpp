@@ -113,7 +113,36 @@ bool* checkMember(SetupPanel& panel, const char* control) {
     return member ? &(panel.*member) : nullptr;
 }
 
+int32_t bootBits(const SetupPanel& panel) {
+    return (panel.RunOnBoot ? 1 : 0) + (panel.RunOnBoot2 ? 2 : 0);
+}
+
+// What "Down" sends as a setting is confirmed by "OK"; SR=0 and ABORT before it only stop.
+bool isSetCommand(const std::string& command) {
+    return command.find('=') != std::string::npos && command != "SR=0";
+}
+
+// A reply as a message shows it: control bytes as "?", at most 40 characters.
+std::string shownReply(const std::string& reply) {
+    std::string shown;
+    for (const char c : reply.substr(0, 40))
+        shown.push_back(static_cast<unsigned char>(c) < 32 ? '?' : c);
+    return reply.size() > 40 ? shown + "..." : shown;
+}
+
+constexpr size_t kRefusalsShown = 20;
+
 } // namespace
+
+std::string refusedSettingsMessage(const std::vector<Refusal>& refusals) {
+    std::string message = "The controller did not take these settings:\n";
+    for (size_t i = 0; i < refusals.size() && i < kRefusalsShown; ++i)
+        message += "    " + shownReply(refusals[i].command) + " (it answered \"" +
+                   shownReply(refusals[i].reply) + "\")\n";
+    if (refusals.size() > kRefusalsShown)
+        message += "    and " + std::to_string(refusals.size() - kRefusalsShown) + " more\n";
+    return message + "The other settings were downloaded.";
+}
 
 int baudCodeForRate(const std::string& rateText) {
     const size_t first = rateText.find_first_not_of(" \t");
@@ -146,7 +175,10 @@ bool ParameterSet::stopped() const {
 }
 
 bool ParameterSet::send(const std::string& command, Status status) {
-    query(command, status);
+    const auto reply = query(command, status);
+    if (refusals_ && reply && *reply != "OK" &&
+        (isSetCommand(command) || command == "JO" || command == "JF"))
+        refusals_->push_back({command, *reply});
     return !stopped();
 }
 
@@ -184,45 +216,88 @@ std::optional<ParameterSet::VerimoveNumbers> ParameterSet::verimoveNumbers() {
     return VerimoveNumbers{*tolerance, *error, *attempts};
 }
 
+// Every reply is read: a setting the controller refused is named instead of the success message.
 void ParameterSet::DownloadParameters() {
     if (stopped()) return;
     const auto verimove = verimoveNumbers();
     if (!verimove) return;
+    std::vector<Refusal> refusals;
+    refusals_ = &refusals;
+    const bool sent = downloadAll(*verimove);
+    refusals_ = nullptr;
+    if (!sent) return;
+    channel_.tell(refusals.empty() ? kSettingsDownloaded : refusedSettingsMessage(refusals));
+}
 
+bool ParameterSet::downloadAll(const VerimoveNumbers& verimove) {
     // Up to the baud rate the status is not looked at.
     const Status quiet = Status::Unchecked;
-    const int bootBits = (panel_.RunOnBoot ? 1 : 0) + (panel_.RunOnBoot2 ? 2 : 0);
     if (!send("SR=0", quiet) || !send("ABORT", quiet) ||
-        !send("POL=" + std::to_string(PolarityWord(panel_)), quiet) ||
-        !send("SLOAD=" + std::to_string(bootBits), quiet) ||
+        !sendSetting("POL", "POL=" + std::to_string(PolarityWord(panel_)), quiet) ||
+        !sendSetting("SLOAD", "SLOAD=" + std::to_string(bootBits(panel_)), quiet) ||
         !sendTexts(
             {{"TOC=", &panel_.Watchdog}, {"DOBOOT=", &panel_.DOBOOT}, {"EOBOOT=", &panel_.EOBOOT}},
             quiet) ||
-        !send("EDEC=" + bit(panel_.EnaDEC), quiet) ||
+        !sendSetting("EDEC", "EDEC=" + bit(panel_.EnaDEC), quiet) ||
         !sendTexts({{"HCA=", &panel_.HCA}, {"LCA=", &panel_.LCA}}, quiet) ||
-        !send("RZ=" + bit(panel_.RZ), quiet) || !send("IERR=" + bit(panel_.IERR), quiet) ||
-        !downloadDeviceId() || !downloadBaudRate())
-        return;
+        !sendSetting("RZ", "RZ=" + bit(panel_.RZ), quiet) ||
+        !sendSetting("IERR", "IERR=" + bit(panel_.IERR), quiet) || !downloadDeviceId() ||
+        !downloadBaudRate())
+        return false;
 
     const Status checked = Status::Checked;
-    if (!send(panel_.VerimoveEnable ? "SL=1" : "SL=0", checked) ||
-        !send("SLT=" + std::to_string(verimove->tolerance), checked) ||
-        !send("SLE=" + std::to_string(verimove->error), checked) ||
-        !send("SLA=" + std::to_string(verimove->attempts), checked) ||
-        !sendTexts({{"SLR=", &panel_.VerimoveRatio},
-                    {"JV1=", &panel_.JoyMaxSpdX},
-                    {"JV3=", &panel_.JoyMaxDeltaX},
-                    {"JV5=", &panel_.JoyZeroTolX},
-                    {"JL1=", &panel_.NegOuterX},
-                    {"JL2=", &panel_.NegInnerX},
-                    {"JL3=", &panel_.PosInnerX},
-                    {"JL4=", &panel_.PosOuterX}},
-                   checked) ||
-        !send(panel_.joyenable ? "JO" : "JF", checked) ||
-        !send(panel_.DIOenable ? "EDIO=1" : "EDIO=0", checked) ||
-        !send(panel_.RT ? "RT=1" : "RT=0", checked))
-        return;
-    channel_.tell(kSettingsDownloaded);
+    return sendSetting("SL", panel_.VerimoveEnable ? "SL=1" : "SL=0", checked) &&
+           send("SLT=" + std::to_string(verimove.tolerance), checked) &&
+           send("SLE=" + std::to_string(verimove.error), checked) &&
+           send("SLA=" + std::to_string(verimove.attempts), checked) &&
+           sendTexts({{"SLR=", &panel_.VerimoveRatio},
+                      {"JV1=", &panel_.JoyMaxSpdX},
+                      {"JV3=", &panel_.JoyMaxDeltaX},
+                      {"JV5=", &panel_.JoyZeroTolX},
+                      {"JL1=", &panel_.NegOuterX},
+                      {"JL2=", &panel_.NegInnerX},
+                      {"JL3=", &panel_.PosInnerX},
+                      {"JL4=", &panel_.PosOuterX}},
+                     checked) &&
+           sendSetting("JS", panel_.joyenable ? "JO" : "JF", checked) &&
+           sendSetting("EDIO", panel_.DIOenable ? "EDIO=1" : "EDIO=0", checked) &&
+           sendSetting("RT", panel_.RT ? "RT=1" : "RT=0", checked);
+}
+
+bool ParameterSet::sendSetting(const std::string& query, const std::string& command,
+                               Status status) {
+    if (leftAsItIs(query)) return !stopped();
+    return send(command, status);
+}
+
+// The value a panel holds for a setting that has a query of its own.
+int32_t ParameterSet::heldValue(const std::string& query, const SetupPanel& panel) {
+    if (query == "POL") return PolarityWord(panel);
+    if (query == "SLOAD") return bootBits(panel);
+    for (const UploadStep& step : kUploadSteps)
+        if (query == step.query && step.control)
+            if (auto member = memberNamed(kSetupChecks, step.control)) return panel.*member;
+    return 0;
+}
+
+void ParameterSet::notRead(const std::string& query, std::vector<std::string> controls) {
+    unread_[query] = {std::move(controls), heldValue(query, panel_)};
+}
+
+bool ParameterSet::leftAsItIs(const std::string& query) {
+    const auto unread = unread_.find(query);
+    if (unread == unread_.end()) return false;
+    if (unread->second.heldValue == heldValue(query, panel_)) return true;
+    unread_.erase(unread);
+    return false;
+}
+
+std::set<std::string> ParameterSet::unreadControls(const SetupPanel& shown) const {
+    std::set<std::string> controls;
+    for (const auto& [query, setting] : unread_)
+        if (setting.heldValue == heldValue(query, shown))
+            controls.insert(setting.controls.begin(), setting.controls.end());
+    return controls;
 }
 
 bool ParameterSet::downloadDeviceId() {
@@ -277,10 +352,10 @@ bool ParameterSet::uploadStep(const UploadStep& step) {
         fillText(step.control, *reply);
         break;
     case Fill::CheckBox:
-        fillCheck(step.control, *reply, false);
+        fillCheck(step, *reply, false);
         break;
     case Fill::TickedWhenOne:
-        fillCheck(step.control, *reply, true);
+        fillCheck(step, *reply, true);
         break;
     case Fill::BootBits:
         fillBootBits(*reply);
@@ -305,21 +380,26 @@ void ParameterSet::fillText(const char* control, const std::string& reply) {
     }
 }
 
-void ParameterSet::fillCheck(const char* control, const std::string& reply,
+// A reply the box cannot show (a text, or a number other than 0 and 1 where only those mean
+// something) leaves it as it was and not read.
+void ParameterSet::fillCheck(const UploadStep& step, const std::string& reply,
                              bool anyOtherNumberClears) {
+    bool* box = checkMember(panel_, step.control);
+    if (!box) return;
     const auto value = common::toWholeNumber(reply);
-    bool* box = checkMember(panel_, control);
-    if (!value || !box) return;
-    if (*value != 0 && *value != 1 && !anyOtherNumberClears) return;
+    if (!value || (*value != 0 && *value != 1 && !anyOtherNumberClears))
+        return notRead(step.query, {step.control});
     *box = *value == 1;
-    filled(control);
+    unread_.erase(step.query);
+    filled(step.control);
 }
 
 void ParameterSet::fillBootBits(const std::string& reply) {
     const auto value = common::toWholeNumber(reply);
-    if (!value || *value < 0 || *value > 3) return;
+    if (!value) return notRead("SLOAD", {"RunOnBoot", "RunOnBoot2"});
     panel_.RunOnBoot = (*value & 1) != 0;
     panel_.RunOnBoot2 = (*value & 2) != 0;
+    unread_.erase("SLOAD");
     filled("RunOnBoot");
     filled("RunOnBoot2");
 }
@@ -340,8 +420,14 @@ void ParameterSet::fillDeviceId(const std::string& reply) {
 
 void ParameterSet::fillPolarity(const std::string& reply) {
     const auto word = common::toWholeNumber(reply);
-    if (!word || *word < 0 || *word > kLargestPolarityWord) return;
+    if (!word) {
+        std::vector<std::string> choices;
+        for (const auto& option : kSetupOptions)
+            choices.push_back(option.name);
+        return notRead("POL", std::move(choices));
+    }
     applyPolarityWord(*word, panel_);
+    unread_.erase("POL");
     for (const auto& option : kSetupOptions)
         filled(option.name);
 }

@@ -12,6 +12,7 @@
 #include "motiondesk/setup/setup_panel.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -64,6 +65,18 @@ int baudCodeForRate(const std::string& rateText);
 // The message for a field that must hold a whole number but does not.
 std::string notWholeNumberMessage(const std::string& fieldName, const std::string& text);
 
+// A set command the controller did not confirm with "OK", and what it answered instead.
+struct Refusal {
+    std::string command;
+    std::string reply;
+};
+// What the user is told instead of the success message when the controller refused settings.
+std::string refusedSettingsMessage(const std::vector<Refusal>& refusals);
+
+inline constexpr const char* kNotReadTip =
+    "Not read: the controller's reply could not be shown. \"Down\" leaves this setting as the "
+    "controller has it, unless you set it here.";
+
 class ParameterSet {
 public:
     // firmwareVersion is the controller's, read by the main window; it gates the upload.
@@ -82,9 +95,19 @@ public:
 
     // The controls filled from the controller's replies since the last call.
     std::set<std::string> takeFilledControls();
+    // The controls whose last reply could not be shown (a text where a number belongs, a number
+    // a check box cannot show) and which still hold in shown what they held then: "Down" leaves
+    // their setting alone until the user sets it.
+    std::set<std::string> unreadControls(const SetupPanel& shown) const;
 
 private:
     enum class Status { Unchecked, Checked };
+    // A setting whose reply could not be shown: its query, its controls and the value the
+    // window held for it then.
+    struct UnreadSetting {
+        std::vector<std::string> controls;
+        int32_t heldValue;
+    };
     struct VerimoveNumbers {
         int32_t tolerance, error, attempts;
     };
@@ -105,11 +128,19 @@ private:
 
     bool uploadStep(const UploadStep& step);
     void fillText(const char* control, const std::string& reply);
-    void fillCheck(const char* control, const std::string& reply, bool anyOtherNumberClears);
+    void fillCheck(const UploadStep& step, const std::string& reply, bool anyOtherNumberClears);
     void fillBootBits(const std::string& reply);
     void fillBaudRate(const std::string& reply);
     void fillDeviceId(const std::string& reply);
     void fillPolarity(const std::string& reply);
+    void notRead(const std::string& query, std::vector<std::string> controls);
+    // True when the setting was not read and the user has not set it since: "Down" skips it.
+    bool leftAsItIs(const std::string& query);
+    // Sends a set command of "Down" unless its setting is left as it is.
+    bool sendSetting(const std::string& query, const std::string& command, Status status);
+    static int32_t heldValue(const std::string& query, const SetupPanel& panel);
+    // The commands of "Down" in order; false once the operation is to stop.
+    bool downloadAll(const VerimoveNumbers& verimove);
 
     void transferDriverSettings(bool write);
     bool driverListsChosen();
@@ -121,6 +152,9 @@ private:
     SetupPanel& panel_;
     const int16_t& firmwareVersion_;
     std::set<std::string> filled_;
+    std::map<std::string, UnreadSetting> unread_; // by query
+    // While "Down" runs: the set commands the controller refused.
+    std::vector<Refusal>* refusals_ = nullptr;
 };
 
 } // namespace setup

@@ -153,17 +153,24 @@ void SetupWindowPrivate::showPanel() {
     refreshMarks();
 }
 
+// A changed setting is bold; one the controller's reply could not show is in italics until the
+// user sets it.
 void SetupWindowPrivate::refreshMarks() {
     SetupPanel shown = panel;
     readInputs(shown);
     const std::set<std::string> changed = changes.changedControls(shown);
+    const std::set<std::string> unread = parameters.unreadControls(shown);
     for (const auto& [name, widget] : controls) {
         const bool marked = changed.count(name) != 0;
+        const bool notRead = unread.count(name) != 0;
         QFont font = widget->font();
-        if (font.bold() == marked) continue;
+        if (font.bold() == marked && font.italic() == notRead) continue;
         font.setBold(marked);
+        font.setItalic(notRead);
         widget->setFont(font);
-        widget->setToolTip(marked ? QString::fromLatin1(kChangedMarkTip) : QString());
+        widget->setToolTip(notRead  ? QString::fromLatin1(kNotReadTip)
+                           : marked ? QString::fromLatin1(kChangedMarkTip)
+                                    : QString());
     }
 }
 

@@ -8,10 +8,17 @@
 #include "support/qt_printing.h"
 #include "support/sim_process.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QThread>
+
+#include <optional>
+
+#include <unistd.h>
 
 namespace app_testing {
 
@@ -36,19 +43,24 @@ public:
                copyProgram("progsmith") && copyProgram("proglift");
     }
 
-    ProgramResult run(const QStringList& scriptLines, int deadlineMs = 120000) {
+    // Starts the program working its windows by the script and returns at once.
+    void start(QProcess& process, const QStringList& scriptLines) {
         QFile script(folder_.filePath("window.script"));
-        script.open(QIODevice::WriteOnly);
+        script.open(QIODevice::WriteOnly | QIODevice::Truncate);
         script.write(scriptLines.join('\n').toUtf8());
         script.close();
-
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("MOTIONDESK_SCRIPT", script.fileName());
         environment.insert("ZENTORCOM_DIR", sim_->path("usb"));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(environment);
         process.start(folder_.filePath("motiondesk"), {});
+        process.waitForStarted();
+    }
+
+    ProgramResult run(const QStringList& scriptLines, int deadlineMs = 120000) {
+        QProcess process;
+        start(process, scriptLines);
         ProgramResult result;
         if (!process.waitForFinished(deadlineMs)) {
             process.kill();
@@ -74,7 +86,42 @@ public:
         return file.readAll();
     }
 
+    // Reads the running program's output until a line starting with prefix; that line, or
+    // nothing when the program ended or the time ran out first.
+    static std::optional<QString> waitForLine(QProcess& process, const QString& prefix,
+                                              int deadlineMs = 60000) {
+        QDeadlineTimer deadline(deadlineMs);
+        while (!deadline.hasExpired()) {
+            while (process.canReadLine()) {
+                const QString line = QString::fromLocal8Bit(process.readLine()).trimmed();
+                if (line.startsWith(prefix)) return line;
+            }
+            if (process.state() != QProcess::Running) return std::nullopt;
+            process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
+        }
+        return std::nullopt;
+    }
+
+    // The share of one core the process used over the next milliseconds (user and system time).
+    static double coreShareOver(qint64 pid, int milliseconds) {
+        const double before = cpuSeconds(pid);
+        QElapsedTimer clock;
+        clock.start();
+        QThread::msleep(milliseconds);
+        return (cpuSeconds(pid) - before) / (clock.elapsed() / 1000.0);
+    }
+
 private:
+    // Fields 14 and 15 of /proc/<pid>/stat, after the command name in parentheses.
+    static double cpuSeconds(qint64 pid) {
+        QFile stat(QString("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) return 0;
+        const QString text = QString::fromLatin1(stat.readAll());
+        const QStringList fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        return (fields.value(11).toDouble() + fields.value(12).toDouble()) /
+               double(::sysconf(_SC_CLK_TCK));
+    }
+
     QTemporaryDir folder_;
     const testing_support::SimProcess* sim_ = nullptr;
 };

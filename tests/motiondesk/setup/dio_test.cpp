@@ -54,6 +54,17 @@ TEST_F(DioTest, DownWritesEightyFieldsRowByRowAsWholeNumbers) {
     EXPECT_EQ(ui.messages(), (Messages{"Download Done!"}));
 }
 
+TEST_F(DioTest, DownNamesTheEntriesTheControllerRefused) {
+    controller.replies["MP21=0"] = "?MP21=0";
+    controller.replies["MP22=0"] = "garbage";
+    table().Download();
+    EXPECT_EQ(sent().size(), 80u);
+    EXPECT_EQ(ui.messages(), (Messages{"The controller did not take these settings:\n"
+                                       "    MP21=0 (it answered \"?MP21=0\")\n"
+                                       "    MP22=0 (it answered \"garbage\")\n"
+                                       "The other settings were downloaded."}));
+}
+
 TEST_F(DioTest, AFieldThatIsNoWholeNumberIsNamedAndNothingIsSent) {
     panel.rows[3].Hspd = "fast";
     panel.rows[7].Acc = "x";

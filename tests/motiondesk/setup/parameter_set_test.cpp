@@ -208,18 +208,20 @@ TEST_F(ParameterSetTest, UploadShowsTheControllersSettings) {
     EXPECT_EQ(ui.messages(), (Messages{setup::kSettingsUploaded}));
 }
 
-// A reply the control cannot show leaves that control as it was; the rest is filled.
+// A reply the control cannot show leaves that control as it was; the rest is filled. "Down" then
+// leaves that setting as the controller has it: it never writes what the window did not read.
 struct BadReplyCase {
     const char* query;
     const char* reply;
     std::vector<bool SetupPanel::*> boxes;
     std::string SetupPanel::*text;
+    Commands notSentByDown; // prefixes
 };
 
 class BadReplyDuringUpload : public ParameterSetTest,
                              public ::testing::WithParamInterface<BadReplyCase> {};
 
-TEST_P(BadReplyDuringUpload, LeavesItsControlAsItWas) {
+TEST_P(BadReplyDuringUpload, LeavesItsControlAsItWasAndDownLeavesItsSetting) {
     for (const char* setting :
          {"POL=16114", "SLOAD=3", "DB=5", "SL=1", "EDIO=1", "RT=1", "EDEC=1", "RZ=1", "JO"})
         controller.model->execute(setting);
@@ -236,6 +238,17 @@ TEST_P(BadReplyDuringUpload, LeavesItsControlAsItWas) {
     parameters().UploadParameters(true);
     EXPECT_EQ(panel, expected);
     EXPECT_TRUE(ui.messages().empty());
+
+    if (GetParam().notSentByDown.empty()) return;
+    // The controller's own ID and rate, so that "Down" asks nothing about them.
+    panel.DeviceIDCombo = "01";
+    panel.baudCombo = "115200";
+    controller.commands.clear();
+    parameters().DownloadParameters();
+    EXPECT_EQ(ui.messages(), (Messages{setup::kSettingsDownloaded}));
+    for (const std::string& prefix : GetParam().notSentByDown)
+        for (const std::string& command : sent())
+            EXPECT_NE(command.rfind(prefix, 0), 0u) << command;
 }
 
 std::vector<bool SetupPanel::*> allOptions() {
@@ -247,24 +260,66 @@ std::vector<bool SetupPanel::*> allOptions() {
 
 INSTANTIATE_TEST_SUITE_P(
     Upload, BadReplyDuringUpload,
-    ::testing::Values(
-        BadReplyCase{"EDEC", "abc", {&SetupPanel::EnaDEC}, nullptr},
-        BadReplyCase{"EDEC", "2", {&SetupPanel::EnaDEC}, nullptr},
-        BadReplyCase{"RZ", "-1", {&SetupPanel::RZ}, nullptr},
-        BadReplyCase{"IERR", "x", {&SetupPanel::IERR}, nullptr},
-        BadReplyCase{"SLOAD", "4", {&SetupPanel::RunOnBoot, &SetupPanel::RunOnBoot2}, nullptr},
-        BadReplyCase{"SLOAD", "?SLOAD", {&SetupPanel::RunOnBoot, &SetupPanel::RunOnBoot2}, nullptr},
-        BadReplyCase{"DB", "6", {}, &SetupPanel::baudCombo},
-        BadReplyCase{"DB", "fast", {}, &SetupPanel::baudCombo},
-        BadReplyCase{"SL", "on", {&SetupPanel::VerimoveEnable}, nullptr},
-        BadReplyCase{"DN", "KTR", {}, &SetupPanel::DeviceIDCombo},
-        BadReplyCase{"DN", "KTRx9", {}, &SetupPanel::DeviceIDCombo},
-        BadReplyCase{"POL", "16384", allOptions(), nullptr},
-        BadReplyCase{"POL", "-2", allOptions(), nullptr},
-        BadReplyCase{"POL", "2x", allOptions(), nullptr},
-        BadReplyCase{"JS", "yes", {&SetupPanel::joyenable}, nullptr},
-        BadReplyCase{"EDIO", "?EDIO", {&SetupPanel::DIOenable}, nullptr},
-        BadReplyCase{"RT", "1.5.", {&SetupPanel::RT}, nullptr}));
+    ::testing::Values(BadReplyCase{"EDEC", "abc", {&SetupPanel::EnaDEC}, nullptr, {"EDEC="}},
+                      BadReplyCase{"EDEC", "2", {&SetupPanel::EnaDEC}, nullptr, {"EDEC="}},
+                      BadReplyCase{"RZ", "-1", {&SetupPanel::RZ}, nullptr, {"RZ="}},
+                      BadReplyCase{"IERR", "x", {&SetupPanel::IERR}, nullptr, {"IERR="}},
+                      BadReplyCase{"SLOAD",
+                                   "?SLOAD",
+                                   {&SetupPanel::RunOnBoot, &SetupPanel::RunOnBoot2},
+                                   nullptr,
+                                   {"SLOAD="}},
+                      BadReplyCase{"DB", "6", {}, &SetupPanel::baudCombo, {}},
+                      BadReplyCase{"DB", "fast", {}, &SetupPanel::baudCombo, {}},
+                      BadReplyCase{"SL", "on", {&SetupPanel::VerimoveEnable}, nullptr, {"SL="}},
+                      BadReplyCase{"DN", "KTR", {}, &SetupPanel::DeviceIDCombo, {}},
+                      BadReplyCase{"DN", "KTRx9", {}, &SetupPanel::DeviceIDCombo, {}},
+                      BadReplyCase{"POL", "2x", allOptions(), nullptr, {"POL="}},
+                      BadReplyCase{"JS", "yes", {&SetupPanel::joyenable}, nullptr, {"JO", "JF"}},
+                      BadReplyCase{"EDIO", "?EDIO", {&SetupPanel::DIOenable}, nullptr, {"EDIO="}},
+                      BadReplyCase{"RT", "1.5.", {&SetupPanel::RT}, nullptr, {"RT="}}));
+
+// Numbers outside the usual range still carry their bits: a POL above 16383 or below 0, an SLOAD
+// above 3.
+TEST_F(ParameterSetTest, UploadAppliesTheBitsOfAnyNumber) {
+    controller.replies["POL"] = std::to_string(16384 + 2 + 512);
+    controller.replies["SLOAD"] = "6";
+    parameters().UploadParameters(true);
+    EXPECT_TRUE(panel.DirPolHigh && panel.LimitPolLow && panel.EncoderX4);
+    EXPECT_TRUE(!panel.RunOnBoot && panel.RunOnBoot2);
+    controller.replies["POL"] = "-1";
+    parameters().UploadParameters(true);
+    EXPECT_TRUE(panel.DirPolHigh && panel.ZPolHigh && panel.EOPolHigh && panel.EncoderX4);
+}
+
+// A setting left unread goes out again once the user sets it.
+TEST_F(ParameterSetTest, AnUnreadSettingIsSentOnceTheUserSetsIt) {
+    controller.replies["EDEC"] = "7";
+    parameters().UploadParameters(true);
+    EXPECT_EQ(parameters().unreadControls(panel), (std::set<std::string>{"EnaDEC"}));
+    panel.EnaDEC = !panel.EnaDEC;
+    EXPECT_TRUE(parameters().unreadControls(panel).empty());
+    controller.commands.clear();
+    parameters().DownloadParameters();
+    EXPECT_NE(std::find(sent().begin(), sent().end(), panel.EnaDEC ? "EDEC=1" : "EDEC=0"),
+              sent().end());
+    EXPECT_EQ(ui.messages(), (Messages{setup::kSettingsDownloaded}));
+}
+
+// Every reply of a set command is read; what the controller did not take is named, with its
+// reply, instead of the success message, and every command still goes out.
+TEST_F(ParameterSetTest, DownNamesTheSettingsTheControllerRefused) {
+    panel.Watchdog = "abc";
+    panel.HCA = "99999999";
+    controller.replies["POL=0"] = std::string("\x01\x02", 2);
+    parameters().DownloadParameters();
+    EXPECT_EQ(sent().size(), 29u);
+    EXPECT_EQ(ui.messages(), (Messages{"The controller did not take these settings:\n"
+                                       "    POL=0 (it answered \"??\")\n"
+                                       "    TOC=abc (it answered \"?TOC=abc\")\n"
+                                       "    HCA=99999999 (it answered \"?HCA=99999999\")\n"
+                                       "The other settings were downloaded."}));
+}
 
 // An empty reply fails the exchange: the transport says "No Response!", from "SL" on the window
 // adds "Communication Error!", and the upload goes no further.

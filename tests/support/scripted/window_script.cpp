@@ -131,7 +131,19 @@ bool WindowScript::run(const QStringList& words) {
         if (waitingSince_ < 0) baseline_ = now;
         return waitUntil(widget && now != baseline_, words, 2);
     }
-    if (command == "answer") return answer(words);
+    if (command == "answer") return answer(words, true);
+    if (command == "waitbox") return answer(words, false);
+    if (command == "say") {
+        print(words.mid(1).join(' '));
+        return true;
+    }
+    if (command == "sleep") {
+        bool given = false;
+        const int milliseconds = name.toInt(&given);
+        if (!given) fail("sleep takes milliseconds");
+        if (waitingSince_ < 0) waitingSince_ = QDateTime::currentMSecsSinceEpoch();
+        return QDateTime::currentMSecsSinceEpoch() - waitingSince_ >= milliseconds;
+    }
     if (command == "quit") {
         std::fflush(stdout);
         std::_Exit(0);
@@ -195,7 +207,7 @@ bool WindowScript::waitUntil(bool condition, const QStringList& words, int timeo
 }
 
 // Message boxes are the only modal dialogs with a "text" property.
-bool WindowScript::answer(const QStringList& words) {
+bool WindowScript::answer(const QStringList& words, bool press) {
     bool firstIsTimeout = false;
     words.value(1).toInt(&firstIsTimeout);
     const bool buttonGiven = words.size() > 1 && !firstIsTimeout;
@@ -206,6 +218,7 @@ bool WindowScript::answer(const QStringList& words) {
     if (!waitUntil(isBox, words, buttonGiven ? 2 : 1)) return false;
     QString text = modal->property("text").toString();
     print("message=" + text.replace('\r', "\\r").replace('\n', "\\n"));
+    if (!press) return true;
     for (QAbstractButton* button : modal->findChildren<QAbstractButton*>()) {
         if (button->text().remove('&').compare(wanted, Qt::CaseInsensitive) == 0) {
             QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);

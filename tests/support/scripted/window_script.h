@@ -22,6 +22,10 @@
 //   selection <name>              writes "<name>.selection=<selected text>" of a text box
 //   answer [button] [ms]          waits for a message box, prints "message=<text>" and presses
 //                                 the button (OK when none is given)
+//   waitbox [ms]                  waits for a message box and prints "message=<text>", leaving it
+//                                 open
+//   say <text>                    writes the text to standard output
+//   sleep <ms>                    lets the program run that long
 //   grab <name> <file.png>        saves a picture of the window or control
 //   close <name>                  closes the window
 //   quit                          ends the program with exit code 0
@@ -48,7 +52,8 @@ private:
     // True when the command is done, false when it is still waiting.
     bool run(const QStringList& words);
     bool waitUntil(bool condition, const QStringList& words, int timeoutIndex);
-    bool answer(const QStringList& words);
+    // Waits for a message box and prints its text; presses the button when press.
+    bool answer(const QStringList& words, bool press);
     void fail(const QString& why);
 
     QStringList lines_;
