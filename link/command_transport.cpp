@@ -101,6 +101,10 @@ int16_t CommandTransport::sendSerial(const std::string& command, std::string& re
         return -1;
     }
     if (!serial_) return runtimeError("No serial port is assigned.");
+    // What is waiting now belongs to an earlier exchange (a reply that came late, a line feed
+    // after its carriage return); read as this command's reply it would put every later reply
+    // out of step.
+    discarded_ = serial_->discardInput();
     if (!serial_->write("@" + state_.DeviceName + command + CarriageReturn))
         return runtimeError(serial_->errorText());
 
@@ -156,7 +160,7 @@ int16_t CommandTransport::sendTcp(const std::string& command, std::string& reply
         return int16_t{-1};
     };
     if (!tcp_) return lost();
-    tcp_->discardInput();
+    discarded_ = tcp_->discardInput();
     if (!tcp_->write(command)) return lost();
     switch (readReply(*tcp_, tcpTimings_.replyTimeoutMs, tcpTimings_.replySilenceMs, true, reply)) {
     case ReadEnd::Failure:

@@ -87,6 +87,9 @@ public:
     }
     ConnectionState& state() { return state_; }
     const TransportPolicy& policy() const { return policy_; }
+    // How many characters were waiting in the link when the last exchange began: late
+    // characters of an earlier reply, dropped before the command went out.
+    std::size_t discardedBeforeLast() const { return discarded_; }
 
     // The text of the most recent failure (the loader writes it into its result file).
     std::string LastErrorText;
@@ -115,6 +118,7 @@ private:
     Clock& clock_;
     ByteLink* tcp_ = nullptr;
     TcpTimings tcpTimings_;
+    std::size_t discarded_ = 0;
 };
 
 // "#" + two-character ID + text becomes text; anything else is returned unchanged.

@@ -11,10 +11,10 @@ namespace windows {
 TerminalSession::TerminalSession(transport::CommandTransport& transport, ui::UserInterface& ui)
     : transport_(transport), ui_(ui) {}
 
-void TerminalSession::load() {
+void TerminalSession::load(bool tellClosedLink) {
     transport::ConnectionState& state = transport_.state();
     remembered_ = state.DeviceName;
-    if (!state.LinkOpen) ui_.showMessage("Communication port not open!");
+    if (!state.LinkOpen && tellClosedLink) ui_.showMessage("Communication port not open!");
 }
 
 void TerminalSession::close() {
@@ -37,15 +37,16 @@ std::string shownReply(const std::string& reply) {
     return shown;
 }
 
-void TerminalSession::appendLine(const std::string& line) {
-    if (timeStamps_ && now_) transcript_ += "[" + now_() + "] ";
-    transcript_ += line + "\r\n";
+void TerminalSession::appendLine(const std::string& line, const std::string& shown) {
+    const std::string stamp = timeStamps_ && now_ ? "[" + now_() + "] " : std::string();
+    transcript_ += stamp + line + "\r\n";
+    shown_ += stamp + shown + "\r\n";
 }
 
 TerminalSession::Entered TerminalSession::enter(const std::string& command,
                                                 const std::string& deviceIdText) {
     previous_ = command;
-    if (command.empty()) return {};
+    if (command.empty()) return {false, deviceIdText};
     history_.push_back(command);
     historyAt_ = history_.size();
 
@@ -67,12 +68,14 @@ TerminalSession::Entered TerminalSession::enter(const std::string& command,
     if (serial) state.DeviceName = deviceId;
     std::string reply;
     transport_.SendCommand(command, reply);
-    if (!serial)
-        appendLine("<" + shownReply(reply));
+    if (const std::size_t late = transport_.discardedBeforeLast())
+        appendLine("(" + std::to_string(late) +
+                   (late == 1 ? " late character" : " late characters") +
+                   " of an earlier reply discarded before this command)");
+    if (!serial || (!reply.empty() && deviceId != "00"))
+        appendLine("<" + reply, "<" + shownReply(reply));
     else if (deviceId == "00")
         appendLine("<BROADCAST SENT!");
-    else if (!reply.empty())
-        appendLine("<" + shownReply(reply));
     else
         appendLine("<NO REPLY!");
     return {true, deviceId};

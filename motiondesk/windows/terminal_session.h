@@ -25,8 +25,8 @@ public:
     TerminalSession(transport::CommandTransport& transport, ui::UserInterface& ui);
 
     // Load: remembers the device name the terminal must give back on close, and tells the user
-    // when there is no link to talk over.
-    void load();
+    // when there is no link to talk over (unless the window's port has just said why).
+    void load(bool tellClosedLink = true);
     // Close: the device name as it was when the terminal opened (serial line).
     void close();
 
@@ -42,17 +42,20 @@ public:
     std::optional<std::string> olderCommand();
     std::optional<std::string> newerCommand();
 
-    // The transcript, every line ended by CR LF; with time stamps each line starts with one.
-    const std::string& transcript() const { return transcript_; }
+    // The transcript as the window shows it, every line ended by CR LF: bytes of a reply that
+    // cannot be shown appear as \xNN. With time stamps each line starts with one.
+    const std::string& transcript() const { return shown_; }
     void setTimeStamps(bool on) { timeStamps_ = on; }
     void setClockText(std::function<std::string()> now) { now_ = std::move(now); }
 
-    // The transcript as a file: its text, one more line end if it does not end in one, and an
-    // empty line.
+    // The transcript as a file, with the bytes the controller sent as they came: its text, one
+    // more line end if it does not end in one, and an empty line.
     std::string fileText() const;
 
 private:
-    void appendLine(const std::string& line);
+    // The line as it came, and as the window shows it.
+    void appendLine(const std::string& line, const std::string& shown);
+    void appendLine(const std::string& line) { appendLine(line, line); }
 
     transport::CommandTransport& transport_;
     ui::UserInterface& ui_;
@@ -60,7 +63,8 @@ private:
     std::string previous_;
     std::vector<std::string> history_;
     size_t historyAt_ = 0;
-    std::string transcript_;
+    std::string transcript_; // as it came
+    std::string shown_;
     bool timeStamps_ = false;
     std::function<std::string()> now_;
 };

@@ -76,9 +76,11 @@ TerminalWindow::TerminalWindow(const session::WindowServices& services,
     } else {
         deviceId_->setText(ui::fromLatin1(state.DeviceName));
     }
+    // A port that cannot be opened has said why; the closed link is not told a second time.
     runner_->run([this] {
+        const bool linkWasOpen = port_->state().LinkOpen;
         port_->OpenWindowPort();
-        session_->load();
+        session_->load(!linkWasOpen || port_->state().LinkOpen);
     });
 }
 
@@ -116,7 +118,6 @@ bool TerminalWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void TerminalWindow::enter() {
     const std::string command = ui::toLatin1(sendText_->text());
-    if (command.empty()) return;
     sendText_->clear();
     const TerminalSession::Entered entered =
         session_->enter(command, ui::toLatin1(deviceId_->text()));

@@ -61,23 +61,19 @@ TEST_F(SerialExchange, WaitsBeforeReadingOnlyForSlowCommands) {
     }
 }
 
-TEST_F(SerialExchange, CharactersAfterCarriageReturnStayForNextExchange) {
-    link.queueInput("12\r34\r");
+// What is still in the port when an exchange begins came after an earlier reply's carriage
+// return (a line feed, a late reply): it is dropped before the command goes out.
+TEST_F(SerialExchange, CharactersLeftFromAnEarlierReplyAreDroppedBeforeTheNextCommand) {
+    link.queueInput("12\r34\n\r");
 
     transport.SendCommand("PX", reply);
     EXPECT_EQ(reply, "12");
-    EXPECT_EQ(link.unread(), "34\r");
-
+    EXPECT_EQ(transport.discardedBeforeLast(), 0u);
+    link.queueInput("56\r");
     transport.SendCommand("PY", reply);
-    EXPECT_EQ(reply, "34");
-}
-
-TEST_F(SerialExchange, InputIsNotFlushedBeforeWriting) {
-    link.queueInput("stale\r");
-    link.responder = [](const std::string&) { return "fresh\r"; };
-
-    transport.SendCommand("PX", reply);
-    EXPECT_EQ(reply, "stale");
+    EXPECT_EQ(reply, "56");
+    EXPECT_EQ(transport.discardedBeforeLast(), 4u);
+    EXPECT_EQ(link.unread(), "");
 }
 
 TEST_F(SerialExchange, ReplyLosesDevicePrefix) {

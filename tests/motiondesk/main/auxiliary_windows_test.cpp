@@ -78,6 +78,11 @@ TEST_F(AuxiliaryWindowsTest, TheTerminalSendsToTheIdInItsBoxAndGivesTheIdBackOnC
         EXPECT_EQ(send->text(), "");
         QTest::keyClick(send, Qt::Key_F1);
         EXPECT_EQ(send->text(), "PX");
+        // An empty Enter is the last command entered: F1 then brings back nothing.
+        pressEnter(terminal, "SendText", "");
+        QTest::keyClick(send, Qt::Key_F1);
+        EXPECT_EQ(send->text(), "");
+        EXPECT_EQ(terminal->findChild<QLineEdit*>("DeviceID")->text(), "03");
         transcript = terminal->findChild<QPlainTextEdit*>("Pad")->toPlainText().toStdString();
         ui.fileNames = {exe.str() + "/session.txt"};
         testing_support::click(terminal, "Command2");
@@ -89,6 +94,16 @@ TEST_F(AuxiliaryWindowsTest, TheTerminalSendsToTheIdInItsBoxAndGivesTheIdBackOnC
     EXPECT_EQ(ui.dialogs.back().caption, "Save Terminal Text As");
     EXPECT_EQ(ui.dialogs.back().filter, "Terminal Text Files (*.txt)|*.txt");
     EXPECT_EQ(state.DeviceName, "01");
+}
+
+// The port's own reason is the one message; "Communication port not open!" would only repeat it.
+TEST_F(AuxiliaryWindowsTest, ATerminalWhosePortCannotBeOpenedSaysSoOnce) {
+    open();
+    portOpens = false;
+    withWindow("ManualTerminal", "TerminalForm", [&](QWidget*) {
+        EXPECT_EQ(ui.messages(), (Messages{"Communication Error! Cannot open the port."}));
+    });
+    EXPECT_FALSE(state.LinkOpen);
 }
 
 TEST_F(AuxiliaryWindowsTest, OverUsbTheTerminalShowsTheIdFromTheControllersName) {

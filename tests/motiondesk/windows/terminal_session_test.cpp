@@ -74,11 +74,31 @@ TEST_F(TerminalSessionTest, AnIdThatIsNoDeviceSendsNothing) {
                         "Communication Error! The device ID \"100\" is no number from 0 to 99."}));
 }
 
-TEST_F(TerminalSessionTest, RepliesThatCannotBeShownAreEscaped) {
+// Shown escaped; saved as the bytes the controller sent.
+TEST_F(TerminalSessionTest, RepliesThatCannotBeShownAreEscapedButSavedAsTheyCame) {
     session.load();
     controller.replies["VER"] = std::string("V2\0\x01\xe9", 5);
     session.enter("VER", "01");
     EXPECT_EQ(session.transcript(), ">@01VER\r\n<V2\\x00\\x01\xe9\r\n");
+    EXPECT_EQ(session.fileText(), std::string(">@01VER\r\n<V2\0\x01\xe9\r\n\r\n", 19));
+}
+
+// A reply slower than the silence is "NO REPLY!"; its late characters are then dropped before
+// the next command, never read as its reply.
+TEST_F(TerminalSessionTest, LateCharactersOfASlowReplyAreDiscardedNotTakenForTheNextReply) {
+    session.load();
+    link.responder = nullptr;
+    link.queueInput("V2");
+    link.queuePause(150);
+    link.queueInput("23\r");
+    session.enter("VER", "01");
+    link.queueInput("KTR01\r");
+    session.enter("DN", "01");
+    EXPECT_EQ(session.transcript(),
+              ">@01VER\r\n<V2\r\n>@01DN\r\n"
+              "(3 late characters of an earlier reply discarded before this command)\r\n"
+              "<KTR01\r\n");
+    EXPECT_TRUE(state.LinkOpen);
 }
 
 TEST_F(TerminalSessionTest, OverUsbTheCommandGoesAloneAndAnEmptyReplyIsNoError) {
