@@ -34,7 +34,7 @@ set(allowed_motiondesk/main
     motiondesk/ui progsmith/compiler common)
 set(allowed_motiondesk/app
     motiondesk/main motiondesk/connection motiondesk/windows motiondesk/setup motiondesk/jobs
-    motiondesk/session link motiondesk/ui common)
+    motiondesk/session link jobfiles motiondesk/ui common)
 set(allowed_proglift/loader link jobfiles common)
 set(allowed_proglift/windows proglift/loader link jobfiles common)
 set(allowed_proglift proglift/windows proglift/loader link jobfiles common)

@@ -1,5 +1,7 @@
 #include "common/textfile.h"
 
+#include "common/atomic_file.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -33,6 +35,50 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+ChosenFile readChosenFile(const std::string& path, long long maxBytes) {
+    ChosenFile file;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return file;
+    file.size = static_cast<long long>(info.st_size);
+    if (!S_ISREG(info.st_mode)) {
+        file.status = ChosenFile::Status::NotRegular;
+        return file;
+    }
+    if (file.size > maxBytes) {
+        file.status = ChosenFile::Status::TooLarge;
+        return file;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (!in.is_open() || in.bad()) {
+        file.status = ChosenFile::Status::Unreadable;
+        return file;
+    }
+    file.bytes = buffer.str();
+    file.status = ChosenFile::Status::Ok;
+    return file;
+}
+
+std::string chosenFileProblem(const ChosenFile& file, const std::string& path,
+                              const std::string& kind) {
+    switch (file.status) {
+    case ChosenFile::Status::Ok:
+        return {};
+    case ChosenFile::Status::Missing:
+        return "File " + path + " does not exist!";
+    case ChosenFile::Status::NotRegular:
+        return "File " + path + " is not a regular file (a folder, a device or a pipe); " +
+               "nothing was opened.";
+    case ChosenFile::Status::TooLarge:
+        return "File " + path + " is too large for a " + kind + " (" + std::to_string(file.size) +
+               " bytes); nothing was opened.";
+    case ChosenFile::Status::Unreadable:
+        break;
+    }
+    return "File " + path + " cannot be read; nothing was opened.";
+}
+
 TextFile readTextFile(const std::string& path) {
     TextFile result;
     if (!fileExists(path)) return result;
@@ -53,23 +99,7 @@ TextFile readTextFile(const std::string& path) {
 }
 
 bool writeTextAtomically(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return replaceFile(path, bytes) == 0;
 }
 
 bool writeLinesAtomically(const std::string& path, const std::vector<std::string>& lines) {

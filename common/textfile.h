@@ -20,6 +20,20 @@ std::vector<std::string> splitLines(const std::string& text);
 TextFile readTextFile(const std::string& path);
 bool fileExists(const std::string& path);
 
+// A file the user chose, read whole when it is a regular file of at most maxBytes. A FIFO, a
+// device or a folder is no file to read (reading a FIFO or /dev/zero would never end).
+struct ChosenFile {
+    enum class Status { Ok, Missing, NotRegular, TooLarge, Unreadable } status = Status::Missing;
+    std::string bytes;
+    long long size = 0;
+};
+ChosenFile readChosenFile(const std::string& path, long long maxBytes);
+// "File <path> does not exist!", "... is not a regular file ...", "... is too large for a <kind>
+// (<n> bytes) ...", "... cannot be read ...": what the user is told when a chosen file is not
+// read; empty for Ok.
+std::string chosenFileProblem(const ChosenFile& file, const std::string& path,
+                              const std::string& kind);
+
 // Writes each line followed by CR LF into a temporary file beside `path`, then renames it into
 // place, so a reader never sees half a file and a failed write leaves the old file intact.
 bool writeLinesAtomically(const std::string& path, const std::vector<std::string>& lines);

@@ -1,11 +1,15 @@
 #include "motiondesk/app/motiondesk_program.h"
 
+#include "common/atomic_file.h"
+#include "jobfiles/file_names.h"
 #include "link/clock.h"
 #include "link/command_transport.h"
 #include "link/connection_state.h"
 #include "link/serial_port_link.h"
 #include "link/usb_library_loader.h"
+#include "motiondesk/connection/comm_settings.h"
 #include "motiondesk/connection/comm_type_window.h"
+#include "motiondesk/connection/usb_handle_file.h"
 #include "motiondesk/jobs/process_helpers.h"
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/program_values.h"
@@ -31,6 +35,11 @@ int runMotiondesk(QApplication& application, const std::function<void()>& window
 
     // Helper programs, job files and settings live in EXE below the program's own folder.
     const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString() + "/EXE";
+    // What a Motiondesk killed while saving its own files left beside them.
+    for (const char* name :
+         {connection::CommSettingsFileName, connection::UsbHandleFileName, jobfiles::kProgramFile,
+          jobfiles::kCompilerSetupFile, jobfiles::kLoaderSetupFile})
+        common::removeLeftoverTemporaries(exeFolder + "/" + name);
 
     transport::ConnectionState state;
     ui::QtUserInterface userInterface;

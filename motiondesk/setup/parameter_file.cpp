@@ -14,7 +14,7 @@ namespace {
 enum class LineKind {
     Text,     // as the user left it
     Number,   // written as the text, read back as a whole number
-    CheckBox, // " 0 " or " 1 "
+    CheckBox, // " 0 " or " 1 " (a 2 is read as ticked)
 };
 
 struct ParameterLine {
@@ -87,10 +87,12 @@ bool applyLine(const ParameterLine& line, const std::string& read, SetupPanel& p
         panel.*line.text = std::to_string(*value);
         return true;
     }
+    // A check box takes 0, 1 and 2 (2 is its grayed state, which shows it ticked); any other
+    // value is one it does not accept.
     case LineKind::CheckBox: {
         const auto value = common::toWholeNumber(read);
-        if (!value || (*value != 0 && *value != 1)) return false;
-        panel.*line.box = *value == 1;
+        if (!value || *value < 0 || *value > 2) return false;
+        panel.*line.box = *value != 0;
         return true;
     }
     }
@@ -109,8 +111,9 @@ std::vector<std::string> parameterFileLines(const SetupPanel& panel) {
 
 void applyParameterFileLines(const std::vector<std::string>& lines, SetupPanel& panel) {
     if (lines.empty()) return;
+    // Any whole number carries its bits: values are not range-tested.
     const auto word = common::toWholeNumber(lines[0]);
-    if (!word || *word < 0 || *word > kLargestFilePolarityWord) return;
+    if (!word) return;
     applyFilePolarityWord(*word, panel);
     for (size_t i = 0; i < std::size(kLines) && i + 1 < lines.size(); ++i)
         if (!applyLine(kLines[i], lines[i + 1], panel)) return;

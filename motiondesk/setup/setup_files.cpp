@@ -12,12 +12,10 @@ namespace setup {
 
 namespace {
 
-// Text files hold no control characters but tabs and line ends.
+// A text file may hold any byte but NUL (a form feed, a closing Ctrl-Z): only a NUL says it is
+// binary.
 bool isBinary(const std::string& bytes) {
-    return std::any_of(bytes.begin(), bytes.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 && c != '\t' && c != '\r' && c != '\n';
-    });
+    return bytes.find('\0') != std::string::npos;
 }
 
 } // namespace
@@ -28,22 +26,12 @@ bool isPattern(const std::string& name) {
 
 std::optional<std::vector<std::string>>
 readSetupFile(ui::UserInterface& ui, const std::string& name, const std::string& kind) {
-    struct stat info {};
-    if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        ui.showMessage("File " + name + " does not exist!");
+    const common::ChosenFile file = common::readChosenFile(name, kLargestSetupFileBytes);
+    if (file.status != common::ChosenFile::Status::Ok) {
+        ui.showMessage(common::chosenFileProblem(file, name, kind));
         return std::nullopt;
     }
-    if (info.st_size > kLargestSetupFileBytes) {
-        ui.showMessage("File " + name + " is too large for a " + kind + " (" +
-                       std::to_string(info.st_size) + " bytes); nothing was opened.");
-        return std::nullopt;
-    }
-    std::ifstream in(name, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    if (!in.is_open() || in.bad()) {
-        ui.showMessage("File " + name + " cannot be read; nothing was opened.");
-        return std::nullopt;
-    }
+    const std::string& bytes = file.bytes;
     if (isBinary(bytes)) {
         ui.showMessage("File " + name + " holds binary data and is no " + kind +
                        "; nothing was opened.");

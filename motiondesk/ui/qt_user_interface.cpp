@@ -20,7 +20,7 @@ QWidget* frontWindow() {
 // Message boxes without a title would otherwise show the application name.
 int showBox(QMessageBox::Icon icon, const std::string& text, const std::string& title,
             QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, fromLatin1(title), fromLatin1(text), buttons, frontWindow());
+    QMessageBox box(icon, messageText(title), messageText(text), buttons, frontWindow());
     box.setObjectName(QStringLiteral("MessageBox"));
     return box.exec();
 }
@@ -32,7 +32,7 @@ std::optional<std::string> chosen(const QString& name) {
 
 // A pattern such as "*.prg" is what the filter already shows; only a real name is preset.
 QString presetName(const std::string& initialName) {
-    return initialName.find('*') == std::string::npos ? fromLatin1(initialName) : QString();
+    return initialName.find('*') == std::string::npos ? messageText(initialName) : QString();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "motiondesk/ui/widgets.h"
 
 #include <QPushButton>
+#include <QStringDecoder>
 
 namespace ui {
 
@@ -18,6 +19,12 @@ QString fromLatin1(const std::string& text) {
 
 std::string toLatin1(const QString& text) {
     return text.toLatin1().toStdString();
+}
+
+QString messageText(const std::string& text) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8(QByteArrayView(text.data(), qsizetype(text.size())));
+    return utf8.hasError() ? fromLatin1(text) : decoded;
 }
 
 } // namespace ui

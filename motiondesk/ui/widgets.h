@@ -19,4 +19,9 @@ QPushButton* button(const char* name, const char* caption, QWidget* parent = nul
 QString fromLatin1(const std::string& text);
 std::string toLatin1(const QString& text);
 
+// A message's text: it may name a file as the file dialog gave it (UTF-8, as the system names
+// files) beside controller texts (single bytes). Text that is valid UTF-8 is read as such, any
+// other as Latin-1, so "Jörg" shows as the user saw it in the dialog.
+QString messageText(const std::string& text);
+
 } // namespace ui

@@ -175,15 +175,20 @@ TEST_F(LoaderProgram, EarlierResultNeverStandsForThisRun) {
         const std::string path = bench.folder.str() + "/DownloadOut.txt";
         bench.folder.write("DownloadOut.txt.tmp4242", "DOWNLOAD SUCC");
         if (removable) bench.folder.write("DownloadOut.txt", "DOWNLOAD SUCCESS!\r\n");
-        const std::string blocked = removable ? path + ".tmp" + std::to_string(::getpid()) : path;
-        std::filesystem::create_directories(blocked + "/x");
+        // Every name the temporary could take is held; or the result's own name.
+        const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+        for (int attempt = 0; attempt < (removable ? 100 : 1); ++attempt) {
+            const std::string blocked = !removable     ? path
+                                        : attempt == 0 ? temporary
+                                                       : temporary + std::to_string(attempt);
+            std::filesystem::create_directories(blocked + "/x");
+        }
         EXPECT_EQ(proglift::runLoader(bench.folder.str(), bench.factory()), 1);
         EXPECT_FALSE(bench.folder.exists("DownloadOut.txt.tmp4242"));
         EXPECT_EQ(bench.commands().size(), removable ? 85u : 0u);
         if (!removable) continue;
         EXPECT_EQ(bench.folder.read("DownloadOut.txt"),
-                  "DOWNLOAD FAILED!\r\nCould not write the result " + path +
-                      ": Is a directory\r\n");
+                  "DOWNLOAD FAILED!\r\nCould not write the result " + path + ": File exists\r\n");
     }
 }
 

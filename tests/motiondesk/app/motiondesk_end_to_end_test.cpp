@@ -13,6 +13,25 @@ QStringList simulatorArguments(const QString& id, const QString& baud) {
             id,      "--baud",     baud,    "--log",     "{dir}/commands.log"};
 }
 
+// A Motiondesk killed while saving its settings or a job file left a temporary beside it; the
+// next start removes it.
+TEST(MotiondeskEndToEnd, LeftoversOfAKilledSaveAreRemovedAtStart) {
+    SimProcess sim(simulatorArguments("01", "9600"));
+    ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.prepare(sim));
+    const QStringList leftovers = {"commsetup.ini.tmp4242", "Program.prg.tmp77",
+                                   "proglift_setup.txt.tmp9"};
+    for (const QString& name : leftovers) {
+        QFile file(folder.exe(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const auto result = folder.run({"wait CommType", "click CommType/Close"});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(QFile::exists(folder.exe(name))) << name.toStdString();
+}
+
 TEST(MotiondeskEndToEnd, Rs485ConnectsShowsTheControllerAndMovesTheAxis) {
     SimProcess sim(simulatorArguments("01", "9600"));
     ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();

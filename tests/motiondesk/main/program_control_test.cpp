@@ -13,6 +13,9 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace maintest {
 namespace {
 
@@ -182,18 +185,18 @@ TEST_F(ProgramControlTest, ALongProgramIsSavedWhole) {
 }
 
 // A program far longer than any controller holds is still handed to the compiler whole.
-TEST_F(ProgramControlTest, AProgramOfAHundredThousandLinesIsCompiledWhole) {
+TEST_F(ProgramControlTest, AProgramOfThirtyThousandLinesIsCompiledWhole) {
     open();
     std::string program;
-    for (int i = 0; i < 100000; ++i)
+    for (int i = 0; i < 30000; ++i)
         program += "V" + std::to_string(i % 100 + 1) + " = " + std::to_string(i) + "\r\n";
     exe.write("big.prg", program);
     ui.fileNames = {exe.str() + "/big.prg"};
     click("OpenProg");
-    compilerAnswers("Failed Compile!\r\nToo long\r\nLine: 99999\r\n");
+    compilerAnswers("Failed Compile!\r\nToo long\r\nLine: 29999\r\n");
     click("CompileAll");
     EXPECT_EQ(compiledProgram, program);
-    EXPECT_EQ(text()->textCursor().selectedText().toStdString(), "V99 = 99998");
+    EXPECT_EQ(text()->textCursor().selectedText().toStdString(), "V99 = 29998");
     EXPECT_EQ(ui.messages().size(), 1u);
 }
 
@@ -201,14 +204,25 @@ TEST_F(ProgramControlTest, FilesThatAreNoProgramAreRefusedAndAFailedSaveSaysWhy)
     open();
     type("OrgProgram", "kept");
     exe.write("binary.prg", std::string("V1\0\x01", 4));
-    ui.fileNames = {exe.str() + "/binary.prg", exe.str() + "/no/such/folder/x.prg"};
-    click("OpenProg");
+    exe.write("large.prg", std::string(512 * 1024 + 1, 'V'));
+    ASSERT_EQ(::mkfifo((exe.str() + "/pipe.prg").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", (exe.str() + "/zero.prg").c_str()), 0);
+    ui.fileNames = {exe.str() + "/binary.prg", exe.str() + "/large.prg", exe.str() + "/pipe.prg",
+                    exe.str() + "/zero.prg", exe.str() + "/no/such/folder/x.prg"};
+    for (int i = 0; i < 4; ++i)
+        click("OpenProg");
     click("SaveProg");
     EXPECT_EQ(programText(), "kept");
+    const std::string notRegular =
+        " is not a regular file (a folder, a device or a pipe); nothing was opened.";
     EXPECT_EQ(
         ui.messages(),
         (Messages{"File " + exe.str() +
                       "/binary.prg holds binary data and is no program; nothing was opened.",
+                  "File " + exe.str() +
+                      "/large.prg is too large for a program (524289 bytes); nothing was opened.",
+                  "File " + exe.str() + "/pipe.prg" + notRegular,
+                  "File " + exe.str() + "/zero.prg" + notRegular,
                   "File " + exe.str() +
                       "/no/such/folder/x.prg could not be saved: its folder does not exist."}));
 }

@@ -138,12 +138,21 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"TwentyLines", joined(Lines(kEverySetting.begin(), kEverySetting.begin() + 20)),
                  20},
         OpenCase{"WatchdogNotANumber", joined(with({{25, "fast"}})), 24},
-        OpenCase{"CheckBoxOfTwo", joined(with({{13, " 2 "}})), 12},
+        OpenCase{"CheckBoxOfTwoIsTicked", joined(with({{12, " 2 "}})), 32,
+                 [](SetupPanel& panel) { panel.joyenable = true; }},
+        OpenCase{"CheckBoxOfThreeIsNotAccepted", joined(with({{13, " 3 "}})), 12},
+        OpenCase{"ControlBytesOtherThanNulAreText", joined(with({{14, "2\f5"}})) + "\x1a", 32,
+                 [](SetupPanel& panel) { panel.VerimoveRatio = "2\f5"; }},
         OpenCase{"EmptyNumberLineIsZero", joined(with({{29, ""}})), 32,
                  [](SetupPanel& panel) { panel.LCA = "0"; }},
         OpenCase{"PolarityWordNotANumber", joined(with({{1, "x"}})), 0},
-        OpenCase{"PolarityWordOutOfRange", joined(with({{1, "40000"}})), 0},
-        OpenCase{"NegativePolarityWord", joined(with({{1, "-2"}})), 0},
+        OpenCase{"PolarityWordAboveTheRangeGivesItsBits", joined(with({{1, "65538"}})), 32,
+                 [](SetupPanel& panel) {
+                     SetupPanel choices = startingPanel();
+                     setup::applyFilePolarityWord(65538, choices);
+                     for (const auto& option : setup::kSetupOptions)
+                         panel.*option.member = choices.*option.member;
+                 }},
         OpenCase{"SeveralEncoderBitsLastWins", "1536\r\n", 0,
                  [](SetupPanel& panel) { setup::selectEncoder(setup::kEncoderOptions[2], panel); }},
         OpenCase{"NoEncoderBitLeavesTheEncoder", "2\r\n", 0,

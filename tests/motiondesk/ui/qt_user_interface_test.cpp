@@ -31,6 +31,18 @@ void answerNextBox(SeenBox& seen, const QString& pressText) {
     });
 }
 
+// A file name comes from the dialog in UTF-8; a controller's reply is single bytes.
+TEST(QtUserInterface, AMessageShowsFileNamesAsTheDialogGaveThemAndRepliesByteForByte) {
+    ui::QtUserInterface userInterface;
+    SeenBox seen;
+    answerNextBox(seen, "OK");
+    userInterface.showMessage("File /home/J\xc3\xb6rg/a.prg does not exist!");
+    EXPECT_EQ(seen.text, QString::fromUtf8("File /home/J\u00f6rg/a.prg does not exist!"));
+    answerNextBox(seen, "OK");
+    userInterface.showMessage("?TOC=\xe9");
+    EXPECT_EQ(seen.text, QString::fromUtf8("?TOC=\u00e9"));
+}
+
 TEST(QtUserInterface, MessageIsAPlainBoxWithOneOkButtonAndNoTitle) {
     ui::QtUserInterface userInterface;
     SeenBox seen;
@@ -64,7 +76,8 @@ TEST(QtUserInterface, QuestionCarriesItsTitle) {
 }
 
 TEST(QtUserInterface, FileFiltersBecomeQtNameFilters) {
-    EXPECT_EQ(ui::qtNameFilter("KT-210 Program Files (*.prg)|*.prg"), "KT-210 Program Files (*.prg)");
+    EXPECT_EQ(ui::qtNameFilter("KT-210 Program Files (*.prg)|*.prg"),
+              "KT-210 Program Files (*.prg)");
     EXPECT_EQ(ui::qtNameFilter("Programs|*.prg"), "Programs (*.prg)");
     EXPECT_EQ(ui::qtNameFilter("Programs (*.prg)|*.prg|All Files (*.*)|*.*"),
               "Programs (*.prg);;All Files (*.*)");
