@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <poll.h>
 #include <string>
@@ -58,6 +59,8 @@ struct LineCount {
     long long frames = 0;
     bool recording = false;
     std::vector<std::string> recorded;
+    // Called with every frame as its write begins.
+    std::function<void(const std::string&)> onWrite;
 };
 
 // A serial port that counts into a LineCount, which outlives the windows that make the ports.
@@ -70,6 +73,7 @@ public:
     bool isOpen() const override { return port_.isOpen(); }
     bool reopen() override { return port_.reopen(); }
     bool write(const std::string& bytes) override {
+        if (count_.onWrite) count_.onWrite(bytes);
         count_.characters += static_cast<long long>(bytes.size());
         ++count_.frames;
         if (count_.recording) count_.recorded.push_back(bytes);

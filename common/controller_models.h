@@ -45,7 +45,13 @@ constexpr int largestSlotCount() {
 inline constexpr std::string_view kMotiondeskModel = "KT-210";
 
 static_assert(std::size(kControllerModels) == 13);
-static_assert(findControllerModel(kMotiondeskModel) != nullptr);
+// Compared by code rather than by pointer: a pointer comparison is no constant expression for a
+// compiler that checks it at run time (gcc's UndefinedBehaviorSanitizer).
+static_assert([] {
+    for (const ControllerModel& model : kControllerModels)
+        if (model.code == kMotiondeskModel) return true;
+    return false;
+}());
 static_assert([] {
     for (const ControllerModel& model : kControllerModels)
         if (model.pageLines <= 0 || model.slotCount < model.pageLines ||

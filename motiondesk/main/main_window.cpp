@@ -24,6 +24,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,6 +60,7 @@ public:
     void connectToggle(const char* name, std::function<void()> action);
     void act(const std::function<void()>& action) { runner.run(action); }
     void about();
+    void pollStep();
     void openSetup();
     void release();
     void showLinkStatus();
@@ -82,6 +84,7 @@ public:
     std::unique_ptr<AuxiliaryWindows> windows;
     MainWindowFrames frames;
     QTimer* Timer1 = nullptr;
+    QElapsedTimer cycleStarted;
     QLabel* linkStatusLine = nullptr;
     bool linkWasUp = false;
     bool released = false;
@@ -228,7 +231,24 @@ void MainWindowPrivate::connectControls() {
     connectButton("Command22", [this] { windows->openVariables(); });
     connectButton("Command23", [this] { windows->openMultiThread(); });
     binder.onClicked("CloseButton", [this] { window->reject(); });
-    QObject::connect(Timer1, &QTimer::timeout, window, [this] { act([this] { poll.tick(); }); });
+    // The poll's steps follow each other at once, each a turn of the event loop, so a click
+    // between two exchanges goes out before the next one; between cycles the timer rests.
+    QObject::connect(Timer1, &QTimer::timeout, window, [this] { pollStep(); });
+}
+
+// The poll's steps follow each other at once, each a turn of the event loop, so a click between
+// two exchanges goes out before the next one; between cycles Timer1 rests. The user's input is
+// taken as a cycle starts and the values are shown as it ends: a step costs its exchange alone.
+// Cycles start every poll interval, counted from the start of the last one, as a timer that
+// kept its period would fire: a cycle longer than the interval is followed by the next at once.
+void MainWindowPrivate::pollStep() {
+    const bool starting = !poll.cycleRunning();
+    if (starting) cycleStarted.start();
+    runner.run([this] { poll.tick(); }, starting, false);
+    if (poll.cycleRunning()) return Timer1->setInterval(0);
+    runner.run([] {}, false, true);
+    const qint64 rest = services.timings.pollIntervalMs - cycleStarted.elapsed();
+    Timer1->setInterval(int(std::max<qint64>(0, rest)));
 }
 
 void MainWindowPrivate::about() {
@@ -252,7 +272,7 @@ void MainWindowPrivate::release() {
 }
 
 void MainWindowPrivate::lendPort() {
-    poll.PollPaused = true;
+    poll.setPaused(true);
     services.transport.CloseSerialPort();
 }
 
@@ -262,7 +282,7 @@ void MainWindowPrivate::takePortBack() {
         channel.setLinkOpen(false);
         channel.tell("Communication Error! " + services.transport.LastErrorText);
     }
-    poll.PollPaused = false;
+    poll.setPaused(false);
 }
 
 MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
@@ -281,6 +301,9 @@ MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
     d_->Timer1 = new QTimer(this);
     d_->Timer1->setObjectName("Timer1");
     d_->Timer1->setInterval(services.timings.pollIntervalMs);
+    // A coarse timer rounds its next time up to a whole millisecond: a millisecond lost between
+    // two steps, as long as a whole exchange at 115200 baud.
+    d_->Timer1->setTimerType(Qt::PreciseTimer);
     d_->connectControls();
     d_->showPanel();
     d_->load();
@@ -291,14 +314,14 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::pollTick() {
-    d_->act([this] { d_->poll.tick(); });
+    d_->act([this] { d_->poll.runCycle(); });
 }
 
 bool MainWindow::pollPaused() const {
     return d_->poll.PollPaused;
 }
 void MainWindow::setPollPaused(bool paused) {
-    d_->poll.PollPaused = paused;
+    d_->poll.setPaused(paused);
 }
 int MainWindow::statusPhase() const {
     return d_->poll.StatusPhase;

@@ -29,7 +29,7 @@ public:
     explicit MainWindow(const session::WindowServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // One tick of the status poll (what Timer1 does every 10 ms).
+    // One whole cycle of the status poll (Timer1 runs it a step per turn of the event loop).
     void pollTick();
 
     bool pollPaused() const;

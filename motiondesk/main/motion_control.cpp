@@ -109,17 +109,20 @@ bool MotionControl::ApplySpeeds() {
 
 // A stop never waits on the user: with a bad speed field it goes out at once, without the
 // speeds, and only then is the field named.
+// A stop goes out at once: four speed settings before it would hold it up by four exchanges
+// (seconds with a controller that answers slowly), and a stop starts no move that needs them.
 void MotionControl::MoveCommand(const std::string& command) {
+    if (isStopCommand(command)) {
+        channel_.send(command);
+        return;
+    }
     std::string problem;
     if (channel_.linkOpen()) {
-        if (const auto values = speedValues(problem)) {
-            sendSpeeds(*values);
-        } else if (!isStopCommand(command)) {
-            return channel_.tell(problem);
-        }
+        const auto values = speedValues(problem);
+        if (!values) return channel_.tell(problem);
+        sendSpeeds(*values);
     }
     channel_.send(command);
-    if (!problem.empty()) channel_.tell(problem);
 }
 
 void MotionControl::moveButton(const std::string& command) {

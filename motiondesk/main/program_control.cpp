@@ -20,8 +20,8 @@ namespace {
 // The poll sends nothing while a job has the link or a program is being started.
 class PollPause {
 public:
-    explicit PollPause(StatusPoll& poll) : poll_(poll) { poll_.PollPaused = true; }
-    ~PollPause() { poll_.PollPaused = false; }
+    explicit PollPause(StatusPoll& poll) : poll_(poll) { poll_.setPaused(true); }
+    ~PollPause() { poll_.setPaused(false); }
     PollPause(const PollPause&) = delete;
     PollPause& operator=(const PollPause&) = delete;
 

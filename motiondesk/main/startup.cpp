@@ -70,7 +70,7 @@ bool Startup::load(transport::SerialLink* ownPort) {
     try {
         if (channel_.state().LinkType == transport::LinkSerial && !openSerialLink(ownPort))
             return false;
-        poll_.PollPaused = false;
+        poll_.setPaused(false);
         poll_.StatusPhase = 1;
         if (!channel_.linkOpen()) return false;
         poll_.start();

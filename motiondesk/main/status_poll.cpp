@@ -26,17 +26,67 @@ void StatusPoll::start() {
     DemoStep = 1;
 }
 
-// A message box shown by a tick runs a nested event loop in which the timer fires again; the
+void StatusPoll::setPaused(bool paused) {
+    PollPaused = paused;
+    steps_.clear();
+    next_ = 0;
+}
+
+bool StatusPoll::runnable() const {
+    return channel_.linkOpen() && !PollPaused;
+}
+
+// The steps of one cycle: the program state and the motion every cycle, the demonstration move,
+// then the group of slower values whose turn it is.
+void StatusPoll::startCycle() {
+    steps_ = {&StatusPoll::readMotionMode,     &StatusPoll::readProgramStatus,
+              &StatusPoll::readProgramIndex,   &StatusPoll::readDelta,
+              &StatusPoll::readPosition,       &StatusPoll::readEncoder,
+              &StatusPoll::readSpeed,          &StatusPoll::readMotionStatus,
+              &StatusPoll::readStepLoopStatus, &StatusPoll::runDemonstrationStep,
+              &StatusPoll::readSCurve};
+    switch (StatusPhase) {
+    case 1:
+        steps_.insert(steps_.end(), {&StatusPoll::readSyncStatus, &StatusPoll::readDriverEnable});
+        break;
+    case 2:
+        steps_.insert(steps_.end(), {&StatusPoll::readAnalogInput1, &StatusPoll::readAnalogInput2,
+                                     &StatusPoll::advancePhase});
+        break;
+    case 3:
+        steps_.insert(steps_.end(), {&StatusPoll::readDigitalInputs,
+                                     &StatusPoll::readDigitalOutputs, &StatusPoll::advancePhase});
+        break;
+    default:
+        steps_.insert(steps_.end(), {&StatusPoll::readLatchStatus, &StatusPoll::readLatchPosition,
+                                     &StatusPoll::readLatchEncoder, &StatusPoll::advancePhase});
+        break;
+    }
+    next_ = 0;
+}
+
+// A message box shown by a step runs a nested event loop in which the timer fires again; the
 // guard keeps that second tick from starting in the middle of this one.
 void StatusPoll::tick() {
-    if (inTick_ || !channel_.linkOpen() || PollPaused) return;
+    if (inTick_) return;
+    if (!runnable()) {
+        steps_.clear();
+        next_ = 0;
+        return;
+    }
+    if (!cycleRunning()) startCycle();
     inTick_ = true;
-    readProgramState();
+    const Step step = steps_[next_++];
     // Once the link has failed nothing more goes out and the display keeps what it shows.
-    if (channel_.linkOpen() && readMotion() && channel_.linkOpen() && runDemonstrationStep() &&
-        channel_.linkOpen() && readSCurve() && channel_.linkOpen())
-        readRotatingGroup();
+    if (!(this->*step)() || !channel_.linkOpen()) next_ = steps_.size();
     inTick_ = false;
+}
+
+void StatusPoll::runCycle() {
+    if (!runnable()) return tick();
+    if (!cycleRunning()) startCycle();
+    while (cycleRunning() && runnable())
+        tick();
 }
 
 bool StatusPoll::query(const char* command, std::string& reply) {
@@ -51,23 +101,44 @@ bool StatusPoll::queryNumberInto(const char* command, std::string& field) {
 }
 
 // The status of these three exchanges is not examined: the transport has already told the user.
-void StatusPoll::readProgramState() {
+bool StatusPoll::readMotionMode() {
     std::string reply;
     if (channel_.exchange("MM", reply))
         if (const auto value = replyNumber(reply)) panel_.MM = motionModeText(*value);
-    if (!channel_.linkOpen()) return;
+    return true;
+}
+
+bool StatusPoll::readProgramStatus() {
+    std::string reply;
     if (channel_.exchange("SASTAT", reply))
         if (const auto value = replyNumber(reply))
             if (const auto text = programStatusText(*value)) panel_.ProgStatus = *text;
-    if (!channel_.linkOpen()) return;
-    if (channel_.exchange("SPC", reply)) panel_.ProgIndex = reply;
+    return true;
 }
 
-bool StatusPoll::readMotion() {
-    if (!queryNumberInto("DX", panel_.delta) || !queryNumberInto("PX", panel_.Pos) ||
-        !queryNumberInto("EX", panel_.Enc) || !queryNumberInto("PS", panel_.Speed) ||
-        !readMotionStatus())
-        return false;
+bool StatusPoll::readProgramIndex() {
+    std::string reply;
+    if (channel_.exchange("SPC", reply)) panel_.ProgIndex = reply;
+    return true;
+}
+
+bool StatusPoll::readDelta() {
+    return queryNumberInto("DX", panel_.delta);
+}
+
+bool StatusPoll::readPosition() {
+    return queryNumberInto("PX", panel_.Pos);
+}
+
+bool StatusPoll::readEncoder() {
+    return queryNumberInto("EX", panel_.Enc);
+}
+
+bool StatusPoll::readSpeed() {
+    return queryNumberInto("PS", panel_.Speed);
+}
+
+bool StatusPoll::readStepLoopStatus() {
     std::string reply;
     if (!query("SLS", reply)) return false;
     if (const auto value = replyNumber(reply))
@@ -116,49 +187,47 @@ bool StatusPoll::readSCurve() {
     return true;
 }
 
-void StatusPoll::readRotatingGroup() {
-    switch (StatusPhase) {
-    case 1:
-        readSyncAndEnable();
-        StatusPhase = 2;
-        break;
-    case 2:
-        if (readAnalogInputs()) StatusPhase = 3;
-        break;
-    case 3:
-        if (readDigitalIo()) StatusPhase = 4;
-        break;
-    default:
-        if (readLatch()) StatusPhase = 1;
-        break;
-    }
-}
-
-// The status of these two exchanges is not examined.
-void StatusPoll::readSyncAndEnable() {
+// The first group's two statuses are not examined; its turn passes at once.
+bool StatusPoll::readSyncStatus() {
+    StatusPhase = 2;
     std::string reply;
     if (channel_.exchange("SYNS", reply))
         if (const auto value = replyNumber(reply))
             if (const auto text = syncStatusText(*value)) panel_.SyncStat = *text;
-    if (!channel_.linkOpen() || !channel_.exchange("EO", reply)) return;
-    const auto value = replyNumber(reply);
-    if (!value || (*value != 0) == panel_.EnableStat) return;
-    // A change of the box runs its click behaviour, which sends the value back.
-    panel_.EnableStat = *value != 0;
-    motion_.driverEnableClicked();
-}
-
-bool StatusPoll::readAnalogInputs() {
-    std::string first;
-    if (!query("AI1", first)) return false;
-    panel_.AI1 = first;
-    std::string second;
-    if (!query("AI2", second)) return false;
-    panel_.AI2 = second;
     return true;
 }
 
-bool StatusPoll::readDigitalIo() {
+bool StatusPoll::readDriverEnable() {
+    std::string reply;
+    if (!channel_.exchange("EO", reply)) return true;
+    const auto value = replyNumber(reply);
+    if (!value || (*value != 0) == panel_.EnableStat) return true;
+    // A change of the box runs its click behaviour, which sends the value back.
+    panel_.EnableStat = *value != 0;
+    motion_.driverEnableClicked();
+    return true;
+}
+
+bool StatusPoll::readAnalogInput1() {
+    std::string reply;
+    if (!query("AI1", reply)) return false;
+    panel_.AI1 = reply;
+    return true;
+}
+
+bool StatusPoll::readAnalogInput2() {
+    std::string reply;
+    if (!query("AI2", reply)) return false;
+    panel_.AI2 = reply;
+    return true;
+}
+
+bool StatusPoll::advancePhase() {
+    StatusPhase = StatusPhase % 4 + 1;
+    return true;
+}
+
+bool StatusPoll::readDigitalInputs() {
     std::string reply;
     if (!query("DI", reply)) return false;
     if (const auto value = replyNumber(reply)) {
@@ -170,6 +239,11 @@ bool StatusPoll::readDigitalIo() {
         panel_.In3 = inputs.In3;
         panel_.In4 = inputs.In4;
     }
+    return true;
+}
+
+bool StatusPoll::readDigitalOutputs() {
+    std::string reply;
     if (!query("DO", reply)) return false;
     if (const auto value = replyNumber(reply)) {
         const OutputLamps outputs = decodeDigitalOutputs(*value);
@@ -179,11 +253,19 @@ bool StatusPoll::readDigitalIo() {
     return true;
 }
 
-bool StatusPoll::readLatch() {
+bool StatusPoll::readLatchStatus() {
     std::string reply;
     if (!query("LTS", reply)) return false;
     if (const auto value = replyNumber(reply)) panel_.LatchStat = latchStatusText(*value);
-    return queryNumberInto("LTP", panel_.LatchPos) && queryNumberInto("LTE", panel_.LatchEnc);
+    return true;
+}
+
+bool StatusPoll::readLatchPosition() {
+    return queryNumberInto("LTP", panel_.LatchPos);
+}
+
+bool StatusPoll::readLatchEncoder() {
+    return queryNumberInto("LTE", panel_.LatchEnc);
 }
 
 } // namespace mainwindow

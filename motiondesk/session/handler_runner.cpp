@@ -11,11 +11,11 @@ HandlerRunner::HandlerRunner(ui::UserInterface& ui, std::function<void()> before
                              std::function<void()> after)
     : ui_(ui), before_(std::move(before)), after_(std::move(after)) {}
 
-bool HandlerRunner::run(const std::function<void()>& handler) {
+bool HandlerRunner::run(const std::function<void()>& handler, bool takeInput, bool showValues) {
     if (busy_) return false;
     busy_ = true;
     try {
-        if (before_) before_();
+        if (before_ && takeInput) before_();
         handler();
     } catch (const std::exception& error) {
         ui_.showMessage(error.what());
@@ -23,7 +23,7 @@ bool HandlerRunner::run(const std::function<void()>& handler) {
         ui_.showMessage(kCommunicationError);
     }
     try {
-        if (after_) after_();
+        if (after_ && showValues) after_();
     } catch (const std::exception& error) {
         ui_.showMessage(error.what());
     }

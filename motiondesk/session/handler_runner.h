@@ -19,7 +19,10 @@ public:
                            std::function<void()> after = {});
 
     // False when another handler of this window was running and this one was dropped.
-    bool run(const std::function<void()>& handler);
+    bool run(const std::function<void()>& handler) { return run(handler, true, true); }
+    // The same, taking the user's input before it and showing the values after it only where
+    // asked: the steps of a longer piece of work (the status poll) show their values at its end.
+    bool run(const std::function<void()>& handler, bool takeInput, bool showValues);
     bool busy() const { return busy_; }
 
 private:

@@ -42,6 +42,16 @@ public:
     QTemporaryDir exeFolder;
 };
 
+// The silence that ends a reply, widened from Motiondesk's 101 ms: a simulator in another
+// process may be kept waiting that long by a busy machine, and a reply that merely came late would
+// pass for a time-out. The faults below are scaled to it.
+constexpr int kSilenceMs = 500;
+
+TransportPolicy widened(TransportPolicy policy) {
+    policy.silenceMs = kSilenceMs;
+    return policy;
+}
+
 class SimSerial : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { transport_testing::ensureApplication(); }
@@ -55,14 +65,14 @@ protected:
         state.SerialPort = Port;
         state.BaudRate = baudRate;
         state.DeviceName = "01";
-        motiondesk = std::make_unique<CommandTransport>(state, TransportPolicy::motiondesk(),
-                                                        port.get(), nullptr, &ui, clock);
+        motiondesk = std::make_unique<CommandTransport>(
+            state, widened(TransportPolicy::motiondesk()), port.get(), nullptr, &ui, clock);
         ASSERT_TRUE(motiondesk->OpenSerialPort()) << motiondesk->LastErrorText;
         state.LinkOpen = true;
     }
     CommandTransport terminal() {
-        return CommandTransport(state, TransportPolicy::terminal(), port.get(), nullptr, &ui,
-                                clock);
+        return CommandTransport(state, widened(TransportPolicy::terminal()), port.get(), nullptr,
+                                &ui, clock);
     }
 
     std::unique_ptr<SimLine> line;
@@ -172,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"BareCrToSaCommand", "bare-cr", "SASTAT0", 0, {}},
                       FaultCase{"SlowWithinSilence", "slow:40", "PX", 0, {}},
                       FaultCase{
-                          "SlowerThanSilence", "slow:160", "PX", -1, {"No Reply to Command: PX"}},
+                          "SlowerThanSilence", "slow:800", "PX", -1, {"No Reply to Command: PX"}},
                       FaultCase{"Garbage", "garbage", "PX", 0, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 

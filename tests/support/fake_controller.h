@@ -6,6 +6,7 @@
 
 #include "support/scripted_serial_link.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -28,6 +29,7 @@ public:
     // The reply to one command, logged; empty when it goes unanswered.
     std::string answer(const std::string& command) {
         commands.push_back(command);
+        if (onCommand) onCommand(command);
         if (vanished || silent.count(command)) return {};
         const auto reply = replies.find(command);
         return reply != replies.end() ? reply->second : std::string("OK");
@@ -49,6 +51,8 @@ public:
     std::set<std::string> silent;
     bool vanished = false;
     std::vector<std::string> commands;
+    // Called with every command as it arrives (a test that acts at that moment).
+    std::function<void(const std::string&)> onCommand;
 };
 
 } // namespace testing_support

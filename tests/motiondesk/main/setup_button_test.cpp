@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "4",
                                 {true},
                                 {mainwindow::kAxisMustBeIdle},
-                                {"HSPD=1000", "LSPD=300", "ACC=300", "DEC=300", "ABORT"},
+                                {"ABORT"},
                                 true},
                       SetupCase{"StepLoopNaAxisIdle", "0", "12", "0", {}, {}, {}, true},
                       SetupCase{"BothAndYes",
@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "2",
                                 {true, true},
                                 {mainwindow::kProgramMustBeIdle, mainwindow::kAxisMustBeIdle},
-                                {"SR=0", "HSPD=1000", "LSPD=300", "ACC=300", "DEC=300", "ABORT"},
+                                {"SR=0", "ABORT"},
                                 true}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QPushButton>
 
 namespace maintest {
 namespace {
@@ -38,6 +39,36 @@ TEST_F(StatusPoll, Timer1DrivesThePollByItself) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_GE(std::count(sent().begin(), sent().end(), "MST"), 3);
 }
+
+// A click while the poll is on its way goes out after the exchange in progress, then the poll
+// goes on where it was: the stop never waits for a whole cycle.
+class StopDuringACycle : public MainWindowTest,
+                         public ::testing::WithParamInterface<std::pair<const char*, const char*>> {
+};
+
+TEST_P(StopDuringACycle, GoesOutAfterTheExchangeInProgress) {
+    const auto [button, command] = GetParam();
+    open();
+    sent().clear();
+    bool clicked = false;
+    controller.onCommand = [&, button = button](const std::string& arrived) {
+        if (arrived != "PX" || clicked) return;
+        clicked = true;
+        QMetaObject::invokeMethod(find<QPushButton>(button), "click", Qt::QueuedConnection);
+    };
+    QDeadlineTimer deadline(5000);
+    while (std::count(sent().begin(), sent().end(), "SLS") < 2 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    controller.onCommand = nullptr;
+    const auto px = std::find(sent().begin(), sent().end(), "PX");
+    ASSERT_LT(std::distance(px, sent().end()), std::ptrdiff_t(sent().size()));
+    ASSERT_GE(std::distance(px, sent().end()), 3);
+    EXPECT_EQ(Commands(px + 1, px + 3), (Commands{command, "EX"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(StatusPoll, StopDuringACycle,
+                         ::testing::Values(std::pair{"Command15", "STOP"},
+                                           std::pair{"Command16", "ABORT"}));
 
 struct MotionStatusCase {
     const char* value;

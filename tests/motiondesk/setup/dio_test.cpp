@@ -153,9 +153,10 @@ TEST_F(DioTest, ASavedTableOpensAsItWasAndSendsNothing) {
     ui.takeMessages();
     ui.fileNames = {path()};
     EXPECT_TRUE(setup::openDioFile(ui, "KT-210", panel));
+    const auto table = sampleTable();
     for (int row = 0; row < setup::kDioRows; ++row) {
         const auto& got = panel.rows[size_t(row)];
-        const auto& want = sampleTable().rows[size_t(row)];
+        const auto& want = table.rows[size_t(row)];
         EXPECT_EQ(std::tie(got.MoveType, got.Target, got.Hspd, got.Lspd, got.Acc),
                   std::tie(want.MoveType, want.Target, want.Hspd, want.Lspd, want.Acc))
             << "row " << row;

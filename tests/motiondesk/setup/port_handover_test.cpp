@@ -121,8 +121,13 @@ TEST(PortHandover, OnlyOneWindowHoldsThePortAndThePollWaitsWhileSetupIsOpen) {
         ASSERT_TRUE(state.LinkOpen);
         auto* program = window.findChild<QLabel*>("ProgStatus");
         auto* motion = window.findChild<QLabel*>("Stat");
+        auto* stepLoop = window.findChild<QLabel*>("VerimoveStatus");
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return program->text() == "Idle" && motion->text() == "IDLE"; }, 10000));
+            [&] {
+                return program->text() == "Idle" && motion->text() == "IDLE" &&
+                       stepLoop->text() == "NA";
+            },
+            10000));
 
         bool sawDio = false;
         testing_support::whenModalShown("Setup", [&](QWidget* setupWindow) {
