@@ -95,7 +95,6 @@ public:
         links.tcp = [this](const std::string&, int) {
             auto link = std::make_unique<simulator::InProcessTcpLink>(*controller);
             link->connected = tcpConnects;
-            ethernet = link.get();
             return link;
         };
         links.clock = &clock;
@@ -125,7 +124,6 @@ public:
     simulator::SerialBus bus;
     simulator::ControllerModel* controller = nullptr;
     std::unique_ptr<simulator::UsbDevice> usbDevice;
-    simulator::InProcessTcpLink* ethernet = nullptr;
     bool tcpConnects = true; // false: the TCP connection is never made
     testing_support::RecordingClock clock;
     RecordingDisplay display;
