@@ -69,7 +69,10 @@ CompilerForm::CompilerForm(const std::string& programFolder, UserMessages& messa
     job_.load();
     handRun_ = CompilePhases(job_.model());
     showState();
-    statusTimer_->start(100);
+    // One phase per event, the next as soon as the window has shown the last: the progress is
+    // seen phase by phase, Cancel and the buttons still work, and nobody waits on a clock.
+    statusTimer_->setTimerType(Qt::PreciseTimer);
+    statusTimer_->start(0);
     closeWhenFinished();
 }
 
@@ -135,6 +138,10 @@ void CompilerForm::onStatusTimer() {
     if (byHand_) return;
     job_.tick();
     showState();
+    if (isVisible()) {
+        progress_->repaint();
+        progressLabel_->repaint();
+    }
     closeWhenFinished();
 }
 

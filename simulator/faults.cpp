@@ -117,12 +117,20 @@ Transmission FaultInjector::shape(std::string_view command,
     return immediate(*reply + '\r');
 }
 
+// The end of character n is at n * 10 bits / baud rate, rounded to the microsecond; each
+// character takes the difference, so a line of any rate keeps its exact pace (a character at
+// 115200 baud lasts 86.8 us, not 86).
 void addWireTime(Transmission& transmission, int baudRate, size_t commandCharacters) {
     if (baudRate <= 0 || transmission.bytes.empty()) return;
-    const int64_t characterUs = 10'000'000 / baudRate;
-    transmission.bytes.front().delayUs += int64_t(commandCharacters) * characterUs;
-    for (auto& b : transmission.bytes)
-        b.delayUs += characterUs;
+    const auto endOf = [baudRate](int64_t characters) {
+        return (characters * 10'000'000 + baudRate / 2) / baudRate;
+    };
+    int64_t sent = int64_t(commandCharacters);
+    transmission.bytes.front().delayUs += endOf(sent);
+    for (auto& b : transmission.bytes) {
+        b.delayUs += endOf(sent + 1) - endOf(sent);
+        ++sent;
+    }
 }
 
 } // namespace simulator

@@ -15,7 +15,8 @@ namespace connection {
 SearchWindow::SearchWindow(const session::WindowServices& services, QWidget* parent)
     : QDialog(parent), port_(services.makeSerialLink()),
       search_(
-          std::make_unique<SerialSearch>(*port_, services.ui, services.timings.searchEmptyReadMs)) {
+          std::make_unique<SerialSearch>(*port_, services.ui, services.timings.searchEmptyReadMs)),
+      tickMs_(services.timings.searchTickMs), settleMs_(services.timings.searchSettleMs) {
     setObjectName("SearchCom");
     setWindowTitle("Search KT Device");
     setModal(true);
@@ -46,6 +47,7 @@ SearchWindow::SearchWindow(const session::WindowServices& services, QWidget* par
     statusTimer_ = new QTimer(this);
     statusTimer_->setObjectName("StatusTimer");
     statusTimer_->setInterval(services.timings.searchTickMs);
+    statusTimer_->setTimerType(Qt::PreciseTimer);
     connect(statusTimer_, &QTimer::timeout, this, &SearchWindow::onTick);
 }
 
@@ -56,11 +58,18 @@ void SearchWindow::showEvent(QShowEvent* event) {
     if (!finished_) statusTimer_->start();
 }
 
+// The steps come faster than anyone reads them; the window shows them at a frame rate.
 void SearchWindow::onTick() {
     const bool goOn = search_->tick();
-    progress_->setValue(search_->progress());
-    progressLabel_->setText(QString::fromLatin1(search_->progressLabel()));
-    if (goOn) return;
+    if (!goOn || !shown_.isValid() || shown_.elapsed() >= kFrameMs) {
+        shown_.start();
+        progress_->setValue(search_->progress());
+        progressLabel_->setText(QString::fromLatin1(search_->progressLabel()));
+    }
+    if (goOn) {
+        statusTimer_->setInterval(search_->needsSettling() ? settleMs_ : tickMs_);
+        return;
+    }
     finished_ = true;
     statusTimer_->stop();
     accept();

@@ -6,6 +6,7 @@
 #include "motiondesk/session/window_services.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QLabel;
 class QProgressBar;
@@ -36,6 +37,10 @@ private:
     QProgressBar* progress_;
     QLabel* progressLabel_;
     QTimer* statusTimer_;
+    int tickMs_;
+    int settleMs_;
+    QElapsedTimer shown_;
+    static constexpr int kFrameMs = 40;
     bool finished_ = false;
 };
 

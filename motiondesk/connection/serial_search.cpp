@@ -29,6 +29,7 @@ SerialSearch::SerialSearch(transport::SerialLink& port, ui::UserInterface& ui, i
     : port_(port), ui_(ui), emptyReadMs_(emptyReadMs) {}
 
 bool SerialSearch::tick() {
+    settle_ = false;
     if (!StartSearch) {
         if (port_.isOpen()) port_.close();
         return false;
@@ -88,6 +89,7 @@ bool SerialSearch::nextBaudRate() {
         idCounter_ = LastSearchId;
         return attemptOver();
     }
+    settle_ = true;
     return true;
 }
 
@@ -100,17 +102,15 @@ bool SerialSearch::nextDeviceId() {
 
 // Reads until the line has been silent for a while. Every reply line naming a controller ends
 // the plain search, or is listed by the search for all.
+// The silence that ends an attempt is the one of MostEmptyReads + 1 empty reads in a row, waited
+// for at once: short waits one after another would each come back a little late.
 bool SerialSearch::listenForName() {
     std::string reply;
-    int emptyReads = 0;
     int characters = 0;
-    while (emptyReads <= MostEmptyReads && characters < MostCharactersPerAttempt) {
-        const transport::ReadResult read = port_.readChar(emptyReadMs_);
-        if (read.status != transport::ReadResult::Char) {
-            ++emptyReads;
-            continue;
-        }
-        emptyReads = 0;
+    const int silenceMs = (MostEmptyReads + 1) * emptyReadMs_;
+    while (characters < MostCharactersPerAttempt) {
+        const transport::ReadResult read = port_.readChar(silenceMs);
+        if (read.status != transport::ReadResult::Char) break;
         ++characters;
         if (read.ch != '\r') {
             reply += read.ch;

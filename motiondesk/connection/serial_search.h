@@ -22,8 +22,11 @@ public:
     // emptyReadMs is how long one empty read waits; 31 empty reads in a row end an attempt.
     SerialSearch(transport::SerialLink& port, ui::UserInterface& ui, int emptyReadMs = 2);
 
-    // One timer tick. False when the search is over and its window should close.
+    // One step. False when the search is over and its window should close.
     bool tick();
+    // True when the last step opened a port (or opened it at another rate): a real adapter needs
+    // a moment to switch before the next step writes to it.
+    bool needsSettling() const { return settle_; }
 
     // What the caller sets before and reads after the search.
     bool StartSearch = true;
@@ -59,6 +62,7 @@ private:
     ui::UserInterface& ui_;
     int emptyReadMs_;
     int idCounter_ = 1;
+    bool settle_ = false;
     int progress_ = 0;
     std::string label_;
 };

@@ -30,12 +30,15 @@ class HelperPrograms;
 
 // Timer intervals and waits of the windows, so tests can run them without real time passing.
 struct WindowTimings {
-    int pollIntervalMs = 10;   // the main window's status poll
+    int pollIntervalMs = 10; // the main window's status poll
     // The variables and multi-thread windows' refresh: the next exchange as soon as the event
     // loop is free, as fast as the exchanges allow (a 1 ms timer would wait a millisecond after
     // each one, which at 115200 baud is longer than the exchange itself).
     int refreshIntervalMs = 0;
-    int searchTickMs = 100;    // the serial search, one step per tick
+    // The serial search goes step after step as soon as the window has shown the last; after it
+    // has opened a port or changed its rate it lets the adapter settle this long.
+    int searchTickMs = 0;
+    int searchSettleMs = 20;
     int searchEmptyReadMs = 2; // the serial search's wait of one empty read
     // A window whose link has failed wakes this seldom instead of every refresh interval.
     int idleRefreshIntervalMs = 200;

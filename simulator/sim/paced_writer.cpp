@@ -34,9 +34,9 @@ PacedWriter::~PacedWriter() {
     if (timer_ >= 0) ::close(timer_);
 }
 
-void PacedWriter::send(const Transmission& transmission) {
+void PacedWriter::send(const Transmission& transmission, int64_t startedUsAgo) {
     if (transmission.bytes.empty()) return;
-    int64_t due = std::max(monotonicUs(), lastDueUs_);
+    int64_t due = std::max(monotonicUs() - startedUsAgo, lastDueUs_);
     const size_t first = queue_.size();
     for (const auto& b : transmission.bytes) {
         due += b.delayUs;

@@ -22,7 +22,9 @@ public:
     explicit PacedWriter(std::function<void(const std::string&)> sink, QObject* parent = nullptr);
     ~PacedWriter() override;
 
-    void send(const Transmission& transmission);
+    // The wire time counts from now, or from startedUsAgo before now: when the transmission
+    // really began (the command that it answers came in that much earlier than it was read).
+    void send(const Transmission& transmission, int64_t startedUsAgo = 0);
     void clear();
 
 private:

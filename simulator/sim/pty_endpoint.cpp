@@ -1,12 +1,19 @@
 #include "simulator/sim/pty_endpoint.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace simulator {
 namespace {
@@ -34,6 +41,12 @@ int rateOf(speed_t speed) {
     default:
         return 0;
     }
+}
+
+int64_t monotonicUs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
 }
 
 std::string systemError(const std::string& what) {
@@ -72,9 +85,35 @@ bool PtyEndpoint::start(const std::string& linkPath) {
     if (::symlink(name, linkPath.c_str()) != 0) return error_ = systemError(linkPath), false;
     linkPath_ = linkPath;
 
+    wakeUs_ = measureWakeUs();
     notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &PtyEndpoint::readHost);
     return true;
+}
+
+// The median time from a write on one side of the terminal to the wake-up of a reader blocked
+// on the other, over a few tries: both the simulator and the host pay it once per exchange.
+int64_t PtyEndpoint::measureWakeUs() const {
+    std::vector<int64_t> samples;
+    for (int i = 0; i < 21; ++i) {
+        std::atomic<int64_t> written{0};
+        std::thread writer([&] {
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+            written = monotonicUs();
+            [[maybe_unused]] ssize_t n = ::write(terminal_, "x", 1);
+        });
+        pollfd readable{master_, POLLIN, 0};
+        const bool woken = ::poll(&readable, 1, 100) == 1;
+        const int64_t woke = monotonicUs();
+        writer.join();
+        char byte = 0;
+        while (::read(master_, &byte, 1) == 1) {
+        }
+        if (woken && written > 0) samples.push_back(woke - written);
+    }
+    if (samples.empty()) return 0;
+    std::sort(samples.begin(), samples.end());
+    return std::min<int64_t>(samples[samples.size() / 2], 200);
 }
 
 int PtyEndpoint::hostBaudRate() const {
@@ -92,7 +131,9 @@ void PtyEndpoint::readHost() {
     for (; framesLogged_ < frames.size(); ++framesLogged_)
         if (frames[framesLogged_].understood)
             log_.write("pty", frames[framesLogged_].deviceId, frames[framesLogged_].command);
-    writer_.send(reply);
+    // The command came in one wake-up before it was read, and the reply will reach the host one
+    // wake-up after its time: on a real line both would be on the wire already.
+    writer_.send(reply, 2 * wakeUs_);
     if (reply.disconnect) dropLine();
 }
 

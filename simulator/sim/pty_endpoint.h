@@ -34,6 +34,7 @@ private:
     void readHost();
     void writeHost(const std::string& bytes);
     int hostBaudRate() const;
+    int64_t measureWakeUs() const;
     void dropLine();
 
     SerialBus& bus_;
@@ -45,6 +46,8 @@ private:
     std::string terminalPath_;
     std::string error_;
     size_t framesLogged_ = 0;
+    // How long the pseudo-terminal takes to wake a reader of what was just written.
+    int64_t wakeUs_ = 0;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

@@ -54,8 +54,9 @@ TEST(Faults, AFaultLimitedToACommandLeavesOthersAlone) {
 
 TEST(Faults, WireTimeIsTenBitsPerCharacterBothWays) {
     Transmission t = immediate("12\r");
-    addWireTime(t, 9600, 6); // "@01PX" + CR in, "12" + CR out
-    EXPECT_EQ(t.totalDelayUs(), 9 * (10'000'000 / 9600));
+    addWireTime(t, 9600, 6);           // "@01PX" + CR in, "12" + CR out
+    EXPECT_EQ(t.totalDelayUs(), 9375); // nine characters of 1041.7 us
+    EXPECT_EQ(t.bytes.front().delayUs, 6250 + 1042) << "the command first, then a character";
 }
 
 } // namespace

@@ -68,6 +68,7 @@ public:
             program,
             [this](QWidget*) { mainWindowShownWith.push_back(state); }};
         services.timings.searchTickMs = 0;
+        services.timings.searchSettleMs = 0;
         services.timings.searchEmptyReadMs = 2;
         return services;
     }

@@ -18,7 +18,6 @@ using Messages = std::vector<std::string>;
 TEST(SearchWindow, HasItsCaptionBarAndTimer) {
     ConnectionHarness world;
     session::WindowServices services = world.services();
-    services.timings.searchTickMs = 100;
     connection::SearchWindow window(services);
     EXPECT_EQ(window.objectName(), "SearchCom");
     EXPECT_EQ(window.windowTitle(), "Search KT Device");
@@ -27,9 +26,7 @@ TEST(SearchWindow, HasItsCaptionBarAndTimer) {
     EXPECT_EQ(bar->minimum(), 0);
     EXPECT_EQ(bar->maximum(), 1000);
     EXPECT_NE(window.findChild<QLabel*>("ProgressLabel"), nullptr);
-    auto* timer = window.findChild<QTimer*>("StatusTimer");
-    ASSERT_NE(timer, nullptr);
-    EXPECT_EQ(timer->interval(), 100);
+    EXPECT_NE(window.findChild<QTimer*>("StatusTimer"), nullptr);
 }
 
 TEST(SearchWindow, CancelEndsTheSearchWithNothingFound) {
