@@ -14,6 +14,8 @@
 // controller-sim is looked for beside the benchmark and up to two folders above it.
 
 #include "bench_support.h"
+#include "controller/parameter_set.h"
+#include "controller/setup_panel.h"
 #include "link/clock.h"
 #include "link/command_transport.h"
 #include "link/serial_port_link.h"
@@ -21,8 +23,6 @@
 #include "motiondesk/session/window_port.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/setup/dio_window.h"
-#include "motiondesk/setup/parameter_set.h"
-#include "motiondesk/setup/setup_panel.h"
 #include "motiondesk/setup/setup_window.h"
 #include "motiondesk/ui/user_interface.h"
 

@@ -5,11 +5,13 @@
 
 # A file's room: the deepest folder of this list that holds it.
 set(rooms
+    motionctl
     motiondesk/app motiondesk/main motiondesk/setup motiondesk/connection motiondesk/windows
     motiondesk/jobs motiondesk/session motiondesk/ui
     proglift/loader proglift/windows proglift
     progsmith/compiler progsmith
     simulator/sim simulator
+    controller
     link jobfiles zentorcom common)
 
 # What each room may include besides itself.
@@ -17,21 +19,23 @@ set(allowed_common "")
 set(allowed_zentorcom "")
 set(allowed_link common)
 set(allowed_jobfiles common)
+# What the controller's replies mean and its parameter set, over the link.
+set(allowed_controller link common)
 set(allowed_progsmith/compiler jobfiles common)
 set(allowed_progsmith progsmith/compiler jobfiles common)
 # The program text box highlights the language's words from the compiler's own list; the
 # user-interface service is what the transport tells of failures.
-set(allowed_motiondesk/ui link progsmith/compiler)
+set(allowed_motiondesk/ui controller link progsmith/compiler)
 set(allowed_motiondesk/session link motiondesk/ui common)
 set(allowed_motiondesk/jobs motiondesk/session link jobfiles motiondesk/ui common)
-set(allowed_motiondesk/setup motiondesk/session link motiondesk/ui common)
+set(allowed_motiondesk/setup motiondesk/session controller link motiondesk/ui common)
 set(allowed_motiondesk/windows
     motiondesk/jobs motiondesk/session link motiondesk/ui progsmith/compiler
     common)
 set(allowed_motiondesk/connection motiondesk/session link motiondesk/ui common)
 set(allowed_motiondesk/main
-    motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session link jobfiles
-    motiondesk/ui progsmith/compiler common)
+    motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session controller link
+    jobfiles motiondesk/ui progsmith/compiler common)
 set(allowed_motiondesk/app
     motiondesk/main motiondesk/connection motiondesk/windows motiondesk/setup motiondesk/jobs
     motiondesk/session link jobfiles motiondesk/ui common)
@@ -41,6 +45,9 @@ set(allowed_proglift proglift/windows proglift/loader link jobfiles common)
 # The in-process adapters implement the link's serial, TCP and USB interfaces for tests.
 set(allowed_simulator link progsmith/compiler common)
 set(allowed_simulator/sim simulator zentorcom progsmith/compiler common)
+# The command line stands beside Motiondesk on the top floor, over the rooms below both.
+set(allowed_motionctl
+    proglift/loader progsmith/compiler simulator controller link jobfiles common)
 
 function(room_of path out)
     foreach(room ${rooms})
@@ -55,6 +62,7 @@ endfunction()
 set(violations "")
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
      ${SOURCE_DIR}/common/*.[ch]* ${SOURCE_DIR}/link/*.[ch]* ${SOURCE_DIR}/jobfiles/*.[ch]*
+     ${SOURCE_DIR}/controller/*.[ch]* ${SOURCE_DIR}/motionctl/*.[ch]*
      ${SOURCE_DIR}/motiondesk/*.[ch]*
      ${SOURCE_DIR}/proglift/*.[ch]*
      ${SOURCE_DIR}/progsmith/*.[ch]* ${SOURCE_DIR}/simulator/*.[ch]* ${SOURCE_DIR}/zentorcom/*.[ch]*)

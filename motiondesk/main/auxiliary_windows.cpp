@@ -1,8 +1,8 @@
 #include "motiondesk/main/auxiliary_windows.h"
 
+#include "link/command_channel.h"
 #include "link/connection_state.h"
 #include "motiondesk/main/startup.h"
-#include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/windows/multi_thread_window.h"

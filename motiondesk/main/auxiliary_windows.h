@@ -5,9 +5,11 @@
 
 namespace session {
 struct WindowServices;
-class CommandChannel;
 class PortHolder;
 } // namespace session
+namespace transport {
+class CommandChannel;
+}
 
 class QWidget;
 
@@ -15,7 +17,7 @@ namespace mainwindow {
 
 class AuxiliaryWindows {
 public:
-    AuxiliaryWindows(const session::WindowServices& services, session::CommandChannel& channel,
+    AuxiliaryWindows(const session::WindowServices& services, transport::CommandChannel& channel,
                      session::PortHolder& mainPort, QWidget* window)
         : services_(services), channel_(channel), mainPort_(mainPort), window_(window) {}
 
@@ -25,7 +27,7 @@ public:
 
 private:
     const session::WindowServices& services_;
-    session::CommandChannel& channel_;
+    transport::CommandChannel& channel_;
     session::PortHolder& mainPort_;
     QWidget* window_;
 };

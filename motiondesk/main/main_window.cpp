@@ -1,5 +1,6 @@
 #include "motiondesk/main/main_window.h"
 
+#include "link/command_channel.h"
 #include "link/command_transport.h"
 #include "link/serial_link.h"
 #include "motiondesk/main/auxiliary_windows.h"
@@ -11,7 +12,6 @@
 #include "motiondesk/main/setup_checks.h"
 #include "motiondesk/main/startup.h"
 #include "motiondesk/main/status_poll.h"
-#include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/handler_runner.h"
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_services.h"
@@ -19,6 +19,7 @@
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/lamp.h"
 #include "motiondesk/ui/program_text_edit.h"
+#include "motiondesk/ui/user_interface.h"
 #include "motiondesk/ui/widgets.h"
 
 #include <QAbstractButton>
@@ -73,7 +74,7 @@ public:
     MainWindow* window;
     session::WindowServices services;
     MainPanel panel;
-    session::CommandChannel channel;
+    transport::CommandChannel channel;
     MotionControl motion;
     StatusPoll poll;
     Startup startup;

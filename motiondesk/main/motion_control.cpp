@@ -1,12 +1,13 @@
 #include "motiondesk/main/motion_control.h"
 
-#include "motiondesk/main/status_decoding.h"
-#include "motiondesk/session/command_channel.h"
+#include "controller/status_decoding.h"
+#include "link/command_channel.h"
 
 #include "common/numbers.h"
 #include "common/text.h"
 
 namespace mainwindow {
+using namespace controller;
 
 namespace {
 

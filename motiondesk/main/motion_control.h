@@ -9,13 +9,13 @@
 #include <optional>
 #include <string>
 
-namespace session {
+namespace transport {
 class CommandChannel;
-} // namespace session
+} // namespace transport
 
 namespace mainwindow {
 
-using session::CommandChannel;
+using transport::CommandChannel;
 
 // The buttons that move the axis: each sends its command through MoveCommand.
 struct MoveButton {

@@ -2,10 +2,10 @@
 
 #include "common/textfile.h"
 #include "jobfiles/file_names.h"
+#include "link/command_channel.h"
 #include "motiondesk/jobs/compiled_viewer.h"
 #include "motiondesk/jobs/program_files.h"
 #include "motiondesk/main/status_poll.h"
-#include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/program_text_edit.h"
@@ -32,7 +32,7 @@ private:
 } // namespace
 
 ProgramControl::ProgramControl(const session::WindowServices& services,
-                               session::CommandChannel& channel, StatusPoll& poll,
+                               transport::CommandChannel& channel, StatusPoll& poll,
                                session::PortHolder& mainPort, QWidget* window,
                                ui::ProgramTextEdit* orgProgram, QLabel* compiledTotal)
     : services_(services), channel_(channel), poll_(poll), mainPort_(mainPort), window_(window),

@@ -13,9 +13,11 @@ class QWidget;
 
 namespace session {
 struct WindowServices;
-class CommandChannel;
 class PortHolder;
 } // namespace session
+namespace transport {
+class CommandChannel;
+}
 
 namespace ui {
 class ProgramTextEdit;
@@ -31,7 +33,7 @@ class StatusPoll;
 
 class ProgramControl final : public jobs::ProgramTexts {
 public:
-    ProgramControl(const session::WindowServices& services, session::CommandChannel& channel,
+    ProgramControl(const session::WindowServices& services, transport::CommandChannel& channel,
                    StatusPoll& poll, session::PortHolder& mainPort, QWidget* window,
                    ui::ProgramTextEdit* orgProgram, QLabel* compiledTotal);
     ~ProgramControl() override;
@@ -66,7 +68,7 @@ private:
     ui::ProgramTextEdit* sourceBox() const;
 
     const session::WindowServices& services_;
-    session::CommandChannel& channel_;
+    transport::CommandChannel& channel_;
     StatusPoll& poll_;
     session::PortHolder& mainPort_;
     QWidget* window_;

@@ -1,8 +1,8 @@
 #include "motiondesk/main/setup_checks.h"
 
+#include "link/command_channel.h"
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/motion_control.h"
-#include "motiondesk/session/command_channel.h"
 #include "motiondesk/ui/user_interface.h"
 
 namespace mainwindow {
@@ -17,8 +17,8 @@ bool axisIdle(const MainPanel& panel) {
 
 } // namespace
 
-bool readyForSetup(session::CommandChannel& channel, ui::UserInterface& ui, const MainPanel& panel,
-                   MotionControl& motion) {
+bool readyForSetup(transport::CommandChannel& channel, ui::UserInterface& ui,
+                   const MainPanel& panel, MotionControl& motion) {
     if (panel.ProgStatus != "Idle") {
         if (!ui.askYesNo(kProgramMustBeIdle)) return false;
         channel.exchange("SR=0");

@@ -2,9 +2,9 @@
 // Before the set-up window opens: no stand-alone program may run and the axis must stand still.
 // The user is offered to stop either; "No" keeps the window closed.
 
-namespace session {
+namespace transport {
 class CommandChannel;
-}
+} // namespace transport
 namespace ui {
 class UserInterface;
 }
@@ -19,7 +19,7 @@ inline constexpr const char* kAxisMustBeIdle = "Axis must be idle for setup.  Ab
 
 // True when the set-up window may open. "SR=0" stops the program, "ABORT" the axis (through
 // MoveCommand); a link lost on the way keeps the window closed.
-bool readyForSetup(session::CommandChannel& channel, ui::UserInterface& ui, const MainPanel& panel,
-                   MotionControl& motion);
+bool readyForSetup(transport::CommandChannel& channel, ui::UserInterface& ui,
+                   const MainPanel& panel, MotionControl& motion);
 
 } // namespace mainwindow

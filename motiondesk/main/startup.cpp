@@ -1,18 +1,19 @@
 #include "motiondesk/main/startup.h"
 
+#include "controller/status_decoding.h"
+#include "link/command_channel.h"
 #include "link/command_transport.h"
 #include "link/serial_link.h"
 #include "link/usb_library.h"
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/motion_control.h"
-#include "motiondesk/main/status_decoding.h"
 #include "motiondesk/main/status_poll.h"
-#include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/program_values.h"
 
 #include <exception>
 
 namespace mainwindow {
+using namespace controller;
 
 namespace {
 

@@ -11,14 +11,16 @@ class UsbLibrary;
 } // namespace transport
 
 namespace session {
-class CommandChannel;
 struct ProgramValues;
-} // namespace session
+}
+namespace transport {
+class CommandChannel;
+}
 
 namespace mainwindow {
 
-using session::CommandChannel;
 using session::ProgramValues;
+using transport::CommandChannel;
 
 class MotionControl;
 class StatusPoll;

@@ -1,11 +1,12 @@
 #include "motiondesk/main/status_poll.h"
 
+#include "controller/status_decoding.h"
+#include "link/command_channel.h"
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/motion_control.h"
-#include "motiondesk/main/status_decoding.h"
-#include "motiondesk/session/command_channel.h"
 
 namespace mainwindow {
+using namespace controller;
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-namespace session {
+namespace transport {
 class CommandChannel;
-} // namespace session
+} // namespace transport
 
 namespace mainwindow {
 
-using session::CommandChannel;
+using transport::CommandChannel;
 
 class MotionControl;
 struct MainPanel;

@@ -1,6 +1,6 @@
 #include "motiondesk/session/handler_runner.h"
 
-#include "motiondesk/session/command_channel.h"
+#include "link/command_channel.h"
 #include "motiondesk/ui/user_interface.h"
 
 #include <exception>
@@ -20,7 +20,7 @@ bool HandlerRunner::run(const std::function<void()>& handler, bool takeInput, bo
     } catch (const std::exception& error) {
         ui_.showMessage(error.what());
     } catch (...) {
-        ui_.showMessage(kCommunicationError);
+        ui_.showMessage(transport::kCommunicationError);
     }
     try {
         if (after_ && showValues) after_();

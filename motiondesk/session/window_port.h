@@ -3,9 +3,9 @@
 // terminal, variables and multi-thread windows each hold one while they are open; the main
 // window has lent them the port. Over USB the exchange uses the shared device handle.
 
+#include "link/command_channel.h"
 #include "link/command_transport.h"
 #include "link/connection_state.h"
-#include "motiondesk/session/command_channel.h"
 #include "motiondesk/session/port_loan.h"
 
 #include <memory>
@@ -33,7 +33,7 @@ public:
     WindowPort(const WindowPort&) = delete;
     WindowPort& operator=(const WindowPort&) = delete;
 
-    CommandChannel& channel() { return channel_; }
+    transport::CommandChannel& channel() { return channel_; }
     transport::CommandTransport& transport() { return transport_; }
     // The connection state this window's exchanges read and clear.
     transport::ConnectionState& state() { return transport_.state(); }
@@ -57,7 +57,7 @@ private:
     std::unique_ptr<transport::ConnectionState> ownState_;
     std::unique_ptr<transport::SerialLink> MSComm1_;
     transport::CommandTransport transport_;
-    CommandChannel channel_;
+    transport::CommandChannel channel_;
 };
 
 } // namespace session

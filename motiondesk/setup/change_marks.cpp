@@ -1,6 +1,6 @@
 #include "motiondesk/setup/change_marks.h"
 
-#include "motiondesk/setup/polarity_word.h"
+#include "controller/polarity_word.h"
 
 #include <string_view>
 

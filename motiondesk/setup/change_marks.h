@@ -4,7 +4,7 @@
 // reported (a firmware that lacks it, a reply the window could not show) has nothing to differ
 // from. The window marks the controls of a changed setting, and "Store" lists them.
 
-#include "motiondesk/setup/setup_panel.h"
+#include "controller/setup_panel.h"
 
 #include <functional>
 #include <map>

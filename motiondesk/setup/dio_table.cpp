@@ -1,8 +1,8 @@
 #include "motiondesk/setup/dio_table.h"
 
 #include "common/numbers.h"
-#include "motiondesk/session/command_channel.h"
-#include "motiondesk/setup/parameter_set.h"
+#include "controller/parameter_set.h"
+#include "link/command_channel.h"
 #include "motiondesk/ui/user_interface.h"
 
 namespace setup {
@@ -16,7 +16,7 @@ std::string dioControlName(const char* field, int row) {
     return field + std::to_string(row);
 }
 
-DioTable::DioTable(session::CommandChannel& channel, ui::UserInterface& ui, DioPanel& panel)
+DioTable::DioTable(transport::CommandChannel& channel, ui::UserInterface& ui, DioPanel& panel)
     : channel_(channel), ui_(ui), panel_(panel) {}
 
 bool DioTable::wholeNumbers(std::array<std::array<int32_t, kDioFields>, kDioRows>& values) {

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
-namespace session {
+namespace transport {
 class CommandChannel;
-}
+} // namespace transport
 namespace ui {
 class UserInterface;
 }
@@ -69,7 +69,7 @@ inline constexpr const char* kDioUploadDone = "Upload Done!";
 
 class DioTable {
 public:
-    DioTable(session::CommandChannel& channel, ui::UserInterface& ui, DioPanel& panel);
+    DioTable(transport::CommandChannel& channel, ui::UserInterface& ui, DioPanel& panel);
 
     // "Down": 80 writes, row by row. Every text field must hold a whole number first (an empty
     // one becomes "0"); the first that does not is named and nothing is sent.
@@ -83,7 +83,7 @@ public:
 private:
     bool wholeNumbers(std::array<std::array<int32_t, kDioFields>, kDioRows>& values);
 
-    session::CommandChannel& channel_;
+    transport::CommandChannel& channel_;
     ui::UserInterface& ui_;
     DioPanel& panel_;
 };

@@ -1,7 +1,7 @@
 #include "motiondesk/setup/parameter_file.h"
 
 #include "common/numbers.h"
-#include "motiondesk/setup/polarity_word.h"
+#include "controller/polarity_word.h"
 #include "motiondesk/setup/setup_files.h"
 #include "motiondesk/ui/user_interface.h"
 

@@ -4,7 +4,7 @@
 // file's own layout; check boxes are written " 0 " or " 1 "; texts as the user left them.
 // "Save" and "Open" never talk to the controller.
 
-#include "motiondesk/setup/setup_panel.h"
+#include "controller/setup_panel.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,8 @@
 #include "motiondesk/setup/setup_window.h"
 
-#include "motiondesk/session/command_channel.h"
+#include "controller/parameter_set.h"
+#include "controller/setup_panel.h"
+#include "link/command_channel.h"
 #include "motiondesk/session/handler_runner.h"
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_port.h"
@@ -8,10 +10,9 @@
 #include "motiondesk/setup/change_marks.h"
 #include "motiondesk/setup/dio_window.h"
 #include "motiondesk/setup/parameter_file.h"
-#include "motiondesk/setup/parameter_set.h"
-#include "motiondesk/setup/setup_panel.h"
 #include "motiondesk/setup/setup_window_layout.h"
 #include "motiondesk/ui/control_binder.h"
+#include "motiondesk/ui/user_interface.h"
 #include "motiondesk/ui/widgets.h"
 
 #include <QButtonGroup>

@@ -4,6 +4,7 @@
 // scripted implementation that records every message and answers every question.
 // Texts are single-byte (Latin-1) strings, as everything the controllers exchange.
 
+#include "controller/questions.h"
 #include "link/failure_notices.h"
 
 #include <optional>
@@ -20,12 +21,12 @@ struct FileDialog {
     std::string initialName;
 };
 
-class UserInterface : public transport::FailureNotices {
+class UserInterface : public transport::FailureNotices, public setup::Questions {
 public:
     // A plain message box with one OK button and no title.
     void showMessage(const std::string& text) override = 0;
     // A Yes/No box with the title (none when empty); true only for Yes.
-    virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+    bool askYesNo(const std::string& text, const std::string& title) override = 0;
     bool askYesNo(const std::string& text) { return askYesNo(text, std::string()); }
     // File dialogs; nullopt when the user cancels.
     virtual std::optional<std::string> openFileName(const FileDialog& dialog) = 0;

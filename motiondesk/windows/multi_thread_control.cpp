@@ -1,7 +1,7 @@
 #include "motiondesk/windows/multi_thread_control.h"
 
 #include "common/numbers.h"
-#include "motiondesk/session/command_channel.h"
+#include "link/command_channel.h"
 
 #include <optional>
 

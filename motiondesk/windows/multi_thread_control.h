@@ -6,9 +6,9 @@
 #include <array>
 #include <string>
 
-namespace session {
+namespace transport {
 class CommandChannel;
-}
+} // namespace transport
 
 namespace windows {
 
@@ -20,7 +20,7 @@ struct MultiThreadPanel {
 
 class MultiThreadControl {
 public:
-    MultiThreadControl(session::CommandChannel& channel, MultiThreadPanel& panel)
+    MultiThreadControl(transport::CommandChannel& channel, MultiThreadPanel& panel)
         : channel_(channel), panel_(panel) {}
 
     void run();    // SR<n>=1
@@ -34,7 +34,7 @@ public:
 private:
     bool sendToSelected(char value);
 
-    session::CommandChannel& channel_;
+    transport::CommandChannel& channel_;
     MultiThreadPanel& panel_;
 };
 

@@ -1,6 +1,6 @@
 #include "motiondesk/windows/variables_refresh.h"
 
-#include "motiondesk/session/command_channel.h"
+#include "link/command_channel.h"
 
 namespace windows {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-namespace session {
+namespace transport {
 class CommandChannel;
-}
+} // namespace transport
 
 namespace windows {
 
@@ -14,7 +14,7 @@ inline constexpr int kVariableCount = 100;
 
 class VariablesRefresh {
 public:
-    explicit VariablesRefresh(session::CommandChannel& channel) : channel_(channel) {}
+    explicit VariablesRefresh(transport::CommandChannel& channel) : channel_(channel) {}
 
     struct Refreshed {
         int index = 0;    // the box: 0 for V1 .. 99 for V100
@@ -30,7 +30,7 @@ public:
     bool linkOpen() const;
 
 private:
-    session::CommandChannel& channel_;
+    transport::CommandChannel& channel_;
     int cursor_ = 1;
 };
 

@@ -2,9 +2,9 @@
 
 #include "setup_fixture.h"
 
+#include "controller/parameter_set.h"
 #include "motiondesk/setup/dio_file.h"
 #include "motiondesk/setup/dio_table.h"
-#include "motiondesk/setup/parameter_set.h"
 #include "support/scratch_folder.h"
 
 namespace setuptest {

@@ -1,8 +1,8 @@
 // Parameter files: what "Open" makes of good, short, long, odd and foreign files, and the bytes
 // "Save" writes.
 
+#include "controller/polarity_word.h"
 #include "motiondesk/setup/parameter_file.h"
-#include "motiondesk/setup/polarity_word.h"
 #include "support/scratch_folder.h"
 #include "support/scripted_ui.h"
 

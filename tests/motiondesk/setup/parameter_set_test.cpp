@@ -3,9 +3,9 @@
 
 #include "setup_fixture.h"
 
-#include "motiondesk/session/command_channel.h"
-#include "motiondesk/setup/parameter_set.h"
-#include "motiondesk/setup/polarity_word.h"
+#include "controller/parameter_set.h"
+#include "controller/polarity_word.h"
+#include "link/command_channel.h"
 
 #include <algorithm>
 

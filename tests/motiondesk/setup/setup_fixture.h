@@ -149,7 +149,7 @@ struct SetupHarness {
     }
 
     // A window's own channel on an open port, as the set-up logic is given it.
-    session::CommandChannel& channel() {
+    transport::CommandChannel& channel() {
         if (!windowPort) {
             windowPort = std::make_unique<session::WindowPort>(services());
             windowPort->OpenWindowPort();

@@ -4,8 +4,8 @@
 
 #include "setup_fixture.h"
 
+#include "controller/parameter_set.h"
 #include "motiondesk/setup/dio_window.h"
-#include "motiondesk/setup/parameter_set.h"
 #include "motiondesk/setup/setup_window.h"
 #include "support/modal_helpers.h"
 #include "support/scratch_folder.h"

@@ -4,7 +4,7 @@
 // encoder on: the file gives the encoder three bits of its own (x1 included), which moves the
 // four choices after it up by one bit.
 
-#include "motiondesk/setup/setup_panel.h"
+#include "controller/setup_panel.h"
 
 #include <cstdint>
 

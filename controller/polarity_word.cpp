@@ -1,4 +1,4 @@
-#include "motiondesk/setup/polarity_word.h"
+#include "controller/polarity_word.h"
 
 namespace setup {
 

@@ -1,12 +1,12 @@
-#include "motiondesk/session/command_channel.h"
+#include "link/command_channel.h"
 
 #include "link/command_transport.h"
-#include "motiondesk/ui/user_interface.h"
+#include "link/failure_notices.h"
 
-namespace session {
+namespace transport {
 
-CommandChannel::CommandChannel(transport::CommandTransport& transport, ui::UserInterface& ui)
-    : transport_(transport), ui_(ui) {}
+CommandChannel::CommandChannel(CommandTransport& transport, FailureNotices& notices)
+    : transport_(transport), notices_(notices) {}
 
 bool CommandChannel::linkOpen() const {
     return transport_.state().LinkOpen;
@@ -16,7 +16,7 @@ void CommandChannel::setLinkOpen(bool open) {
     transport_.state().LinkOpen = open;
 }
 
-transport::ConnectionState& CommandChannel::state() {
+ConnectionState& CommandChannel::state() {
     return transport_.state();
 }
 
@@ -45,11 +45,11 @@ bool CommandChannel::send(const std::string& command) {
 // meanwhile must already find the link unusable.
 void CommandChannel::reportFailure() {
     setLinkOpen(false);
-    ui_.showMessage(kCommunicationError);
+    notices_.showMessage(kCommunicationError);
 }
 
 void CommandChannel::tell(const std::string& text) {
-    ui_.showMessage(text);
+    notices_.showMessage(text);
 }
 
-} // namespace session
+} // namespace transport

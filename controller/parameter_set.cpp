@@ -1,10 +1,9 @@
-#include "motiondesk/setup/parameter_set.h"
+#include "controller/parameter_set.h"
 
 #include "common/numbers.h"
+#include "controller/polarity_word.h"
 #include "link/clock.h"
-#include "motiondesk/session/command_channel.h"
-#include "motiondesk/setup/polarity_word.h"
-#include "motiondesk/ui/user_interface.h"
+#include "link/command_channel.h"
 
 #include <charconv>
 #include <utility>
@@ -161,7 +160,7 @@ std::string notWholeNumberMessage(const std::string& fieldName, const std::strin
     return fieldName + " must be a whole number, not \"" + text + "\".";
 }
 
-ParameterSet::ParameterSet(session::CommandChannel& channel, ui::UserInterface& ui,
+ParameterSet::ParameterSet(transport::CommandChannel& channel, Questions& ui,
                            transport::Clock& clock, SetupPanel& panel,
                            const int16_t& firmwareVersion)
     : channel_(channel), ui_(ui), clock_(clock), panel_(panel), firmwareVersion_(firmwareVersion) {}

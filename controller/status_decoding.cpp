@@ -1,11 +1,11 @@
-#include "motiondesk/main/status_decoding.h"
+#include "controller/status_decoding.h"
 
 #include "common/bits.h"
 #include "common/numbers.h"
 
 #include <array>
 
-namespace mainwindow {
+namespace controller {
 
 namespace {
 
@@ -89,4 +89,4 @@ int16_t firmwareVersionFromReply(const std::string& reply) {
     return static_cast<int16_t>(common::leadingInteger(reply.substr(1, 3)));
 }
 
-} // namespace mainwindow
+} // namespace controller

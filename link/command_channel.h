@@ -1,30 +1,25 @@
 #pragma once
-// A window's side of an exchange: the shared transport plus the windows' rule for a failed
-// exchange (clear LinkOpen, tell the user "Communication Error!").
+// A caller's side of an exchange: the transport plus the rule of the windows (and the command
+// line) for a failed exchange: clear LinkOpen, tell "Communication Error!".
 
 #include <cstdint>
 #include <string>
 
 namespace transport {
+
 class CommandTransport;
+class FailureNotices;
 struct ConnectionState;
-} // namespace transport
-
-namespace ui {
-class UserInterface;
-}
-
-namespace session {
 
 inline constexpr const char* kCommunicationError = "Communication Error!";
 
 class CommandChannel {
 public:
-    CommandChannel(transport::CommandTransport& transport, ui::UserInterface& ui);
+    CommandChannel(CommandTransport& transport, FailureNotices& notices);
 
     bool linkOpen() const;
     void setLinkOpen(bool open);
-    transport::ConnectionState& state();
+    ConnectionState& state();
 
     // One exchange; true unless the transport reported a failure. Nothing else happens.
     bool exchange(const std::string& command, std::string& reply);
@@ -38,8 +33,8 @@ public:
     void tell(const std::string& text);
 
 private:
-    transport::CommandTransport& transport_;
-    ui::UserInterface& ui_;
+    CommandTransport& transport_;
+    FailureNotices& notices_;
 };
 
-} // namespace session
+} // namespace transport

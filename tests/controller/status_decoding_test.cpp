@@ -1,10 +1,10 @@
 // Reply decoding that the window tests do not reach: odd version replies and number formats.
 
-#include "motiondesk/main/status_decoding.h"
+#include "controller/status_decoding.h"
 
 #include <gtest/gtest.h>
 
-namespace mainwindow {
+namespace controller {
 namespace {
 
 TEST(StatusDecoding, FirmwareVersionIsTheThreeCharactersAfterTheFirst) {
@@ -30,4 +30,4 @@ TEST(StatusDecoding, NumericRepliesAreReformattedOrRefused) {
 }
 
 } // namespace
-} // namespace mainwindow
+} // namespace controller

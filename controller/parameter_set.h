@@ -9,7 +9,8 @@
 // line (questions about an ID nobody answered, a closing message for settings that never
 // arrived). Where a step's status is looked at, a failure also says "Communication Error!".
 
-#include "motiondesk/setup/setup_panel.h"
+#include "controller/questions.h"
+#include "controller/setup_panel.h"
 
 #include <cstdint>
 #include <map>
@@ -18,16 +19,12 @@
 #include <string>
 #include <vector>
 
-namespace session {
+namespace transport {
 class CommandChannel;
-}
+} // namespace transport
 namespace transport {
 class Clock;
 }
-namespace ui {
-class UserInterface;
-}
-
 namespace setup {
 
 struct UploadStep;
@@ -80,7 +77,7 @@ inline constexpr const char* kNotReadTip =
 class ParameterSet {
 public:
     // firmwareVersion is the controller's, read by the main window; it gates the upload.
-    ParameterSet(session::CommandChannel& channel, ui::UserInterface& ui, transport::Clock& clock,
+    ParameterSet(transport::CommandChannel& channel, Questions& ui, transport::Clock& clock,
                  SetupPanel& panel, const int16_t& firmwareVersion);
 
     void DownloadParameters(); // "Down"
@@ -146,8 +143,8 @@ private:
     bool driverListsChosen();
     void filled(const char* control) { filled_.insert(control); }
 
-    session::CommandChannel& channel_;
-    ui::UserInterface& ui_;
+    transport::CommandChannel& channel_;
+    Questions& ui_;
     transport::Clock& clock_;
     SetupPanel& panel_;
     const int16_t& firmwareVersion_;

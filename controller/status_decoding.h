@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace mainwindow {
+namespace controller {
 
 // A numeric reply as a 32-bit whole number; nullopt when the text is not a number.
 std::optional<int32_t> replyNumber(const std::string& reply);
@@ -50,4 +50,4 @@ OutputLamps decodeDigitalOutputs(int32_t value);
 // "VER" reply such as "V231": characters 2 to 4 as a number, 0 when there is none.
 int16_t firmwareVersionFromReply(const std::string& reply);
 
-} // namespace mainwindow
+} // namespace controller
