@@ -79,6 +79,16 @@ std::string chosenFileProblem(const ChosenFile& file, const std::string& path,
     return "File " + path + " cannot be read; nothing was opened.";
 }
 
+ChosenText readChosenTextFile(const std::string& path, long long maxBytes,
+                              const std::string& kind) {
+    const ChosenFile file = readChosenFile(path, maxBytes);
+    if (file.status != ChosenFile::Status::Ok) return {{}, chosenFileProblem(file, path, kind)};
+    if (file.bytes.find('\0') != std::string::npos)
+        return {{},
+                "File " + path + " holds binary data and is no " + kind + "; nothing was opened."};
+    return {splitLines(file.bytes), {}};
+}
+
 TextFile readTextFile(const std::string& path) {
     TextFile result;
     if (!fileExists(path)) return result;

@@ -34,6 +34,16 @@ ChosenFile readChosenFile(const std::string& path, long long maxBytes);
 std::string chosenFileProblem(const ChosenFile& file, const std::string& path,
                               const std::string& kind);
 
+// The lines of a chosen text file (CR LF, a lone CR or a lone LF end a line), or what the user is
+// told instead: chosenFileProblem, or that the file holds a NUL byte and so is binary data, no
+// text (any other byte may stand in a text file: a form feed, a closing Ctrl-Z).
+struct ChosenText {
+    std::vector<std::string> lines;
+    std::string problem; // empty when the lines were read
+    bool ok() const { return problem.empty(); }
+};
+ChosenText readChosenTextFile(const std::string& path, long long maxBytes, const std::string& kind);
+
 // Writes each line followed by CR LF into a temporary file beside `path`, then renames it into
 // place, so a reader never sees half a file and a failed write leaves the old file intact.
 bool writeLinesAtomically(const std::string& path, const std::vector<std::string>& lines);

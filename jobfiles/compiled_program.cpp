@@ -23,7 +23,7 @@ std::string slotText(size_t slot) {
 // Reads lines until the end of the file or until one more than `wanted` lines are in.
 class LineReader {
 public:
-    explicit LineReader(std::ifstream& in) : in_(in) {}
+    explicit LineReader(std::istream& in) : in_(in) {}
 
     // False at the end of the file; a line too long to be a compiled line sets tooLong.
     bool next(std::string& line) {
@@ -47,18 +47,12 @@ public:
     bool tooLong = false;
 
 private:
-    std::ifstream& in_;
+    std::istream& in_;
 };
 
 } // namespace
 
-CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& fileName,
-                                 size_t maxLines) {
-    const std::string path = pathIn(folder, fileName);
-    if (!common::fileExists(path)) return failure("File " + path + " does not exist!");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return failure("File " + path + " could not be read!");
-
+CompiledProgram readCompiledProgram(std::istream& in, const std::string& path, size_t maxLines) {
     CompiledProgram program;
     LineReader reader(in);
     std::string line;
@@ -78,6 +72,15 @@ CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& f
     if (program.lines.back().empty()) program.lines.pop_back();
     program.ok = true;
     return program;
+}
+
+CompiledProgram LoadDownloadFile(const std::string& folder, const std::string& fileName,
+                                 size_t maxLines) {
+    const std::string path = pathIn(folder, fileName);
+    if (!common::fileExists(path)) return failure("File " + path + " does not exist!");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return failure("File " + path + " could not be read!");
+    return readCompiledProgram(in, path, maxLines);
 }
 
 } // namespace jobfiles

@@ -24,8 +24,12 @@ std::vector<std::string> programFileLines(const std::string& text) {
 std::optional<std::string> readProgramFile(const std::string& path) {
     const auto file = common::readTextFile(path);
     if (!file.ok()) return std::nullopt;
+    return programText(file.lines);
+}
+
+std::string programText(const std::vector<std::string>& lines) {
     std::string text;
-    for (const auto& line : file.lines) {
+    for (const auto& line : lines) {
         text += line;
         text += "\r\n";
     }

@@ -204,11 +204,12 @@ bool CommandTransport::OpenSerialPort() {
         LastErrorText = "No serial port is assigned.";
         return false;
     }
-    const auto settings = serialSettingsFor(state_.SerialPort, state_.BaudRate);
+    auto settings = serialSettingsFor(state_.SerialPort, state_.BaudRate);
     if (!settings) {
         LastErrorText = invalidSettingsText(state_.BaudRate);
         return false;
     }
+    settings->devicePath = state_.SerialDevice;
     if (!serial_->open(*settings)) {
         LastErrorText = serial_->errorText();
         return false;

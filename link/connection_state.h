@@ -14,6 +14,7 @@ struct ConnectionState {
     bool LinkOpen = false;
     std::string DeviceName = "01"; // two-digit device ID, the address on the serial line
     int16_t SerialPort = 1;        // 1 = COM1
+    std::string SerialDevice;      // a device opened by its path in place of COM<SerialPort>
     std::string BaudRate = "9600"; // used verbatim in the port settings
     int16_t UsbDeviceIndex = 0;
     int32_t UsbHandle = 0;

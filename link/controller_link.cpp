@@ -35,6 +35,7 @@ std::optional<std::string> ControllerLink::open(const LinkRequest& request) {
     state_.LinkType = request.LinkType;
     state_.DeviceName = request.DeviceName;
     state_.SerialPort = request.SerialPort;
+    state_.SerialDevice = request.SerialDevice;
     state_.BaudRate = request.BaudRate;
     std::optional<std::string> failure;
     switch (request.LinkType) {

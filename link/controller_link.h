@@ -32,7 +32,8 @@ struct LinkFactory {
 
 struct LinkRequest {
     int16_t LinkType = LinkSerial;
-    int16_t SerialPort = 1; // COM number
+    int16_t SerialPort = 1;   // COM number
+    std::string SerialDevice; // a device path opened instead of COM<SerialPort>, when not empty
     std::string BaudRate = "9600";
     std::string DeviceName = "01"; // the serial address; with the model, the USB search text
     std::string ModelCode = "KT-210";

@@ -22,6 +22,14 @@ std::string comName(int portNumber) {
     return "COM" + std::to_string(portNumber);
 }
 
+std::string shownName(const std::string& path);
+
+// "COM<n> (<device>)" for a numbered port, the device alone for one opened by its path.
+std::string portName(int portNumber, const std::string& path) {
+    if (portNumber < 1) return shownName(path);
+    return comName(portNumber) + " (" + shownName(path) + ")";
+}
+
 std::string linkTarget(const std::string& path) {
     char target[PATH_MAX];
     const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
@@ -130,6 +138,10 @@ std::string busyAdvice(const HoldingProcesses& holders) {
 
 std::string missingAdvice(int portNumber, const std::string& path) {
     if (!isSymbolicLink(path)) return "there is no such device.";
+    if (portNumber < 1)
+        return "it leads to " + printableName(linkTarget(path)) +
+               ", which is not there: the adapter is unplugged, or it came back under another "
+               "name.";
     return comName(portNumber) + " is assigned to " + printableName(linkTarget(path)) +
            ", which is not there: the adapter is unplugged, or it came back under another "
            "name. Plug it in again, or assign another port to " +
@@ -141,6 +153,7 @@ std::string notADeviceAdvice(int portNumber, const std::string& path) {
     struct stat entry {};
     if (::stat(path.c_str(), &entry) != 0 || S_ISCHR(entry.st_mode)) return {};
     const char* what = S_ISDIR(entry.st_mode) ? "a folder" : "a file";
+    if (portNumber < 1) return std::string("this is ") + what + ", not a serial device.";
     return std::string("this is ") + what + ", not a serial device. Remove " + printableName(path) +
            ", or assign a port to " + comName(portNumber) + ".";
 }
@@ -258,7 +271,7 @@ HoldingProcesses findHoldingProcesses(const std::string& device,
 
 std::string openFailureText(int portNumber, const std::string& path, OpenFailure failure,
                             const std::string& detail, const HolderSearchPlaces& places) {
-    const std::string prefix = openFailurePrefix(portNumber) + shownName(path) + "): ";
+    const std::string prefix = "Cannot open " + portName(portNumber, path) + ": ";
     if (!exists(path)) return prefix + missingAdvice(portNumber, path);
     if (const std::string advice = notADeviceAdvice(portNumber, path); !advice.empty())
         return prefix + advice;
@@ -276,8 +289,7 @@ std::string openFailurePrefix(int portNumber) {
 
 std::string vanishedPortText(int portNumber, const std::string& path, const std::string& detail) {
     if (!path.empty() && !exists(path))
-        return comName(portNumber) + " (" + shownName(path) +
-               ") is gone: the adapter was unplugged or switched off.";
+        return portName(portNumber, path) + " is gone: the adapter was unplugged or switched off.";
     return "The serial port is no longer available (" + detail + ").";
 }
 

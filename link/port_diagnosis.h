@@ -39,7 +39,8 @@ HoldingProcesses findHoldingProcesses(const std::string& device,
 enum class OpenFailure { NotFound, Refused, Other };
 
 // The text for a failed open of COM<n> through path (its EXE/ports link or /dev/ttyS<n-1>):
-// "Cannot open COM<n> (<device>): " followed by what happened and what to do about it. detail is
+// "Cannot open COM<n> (<device>): " followed by what happened and what to do about it; for a
+// device opened by its path (portNumber 0) "Cannot open <device>: ". detail is
 // the platform's own description, used where nothing better can be said.
 std::string openFailureText(int portNumber, const std::string& path, OpenFailure failure,
                             const std::string& detail, const HolderSearchPlaces& places = {});

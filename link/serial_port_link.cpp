@@ -72,7 +72,8 @@ bool SerialPortLink::reopen() {
 }
 
 bool SerialPortLink::openPath() {
-    devicePath_ = serialPortPath(settings_.portNumber, exeFolder_);
+    devicePath_ = settings_.devicePath.empty() ? serialPortPath(settings_.portNumber, exeFolder_)
+                                               : settings_.devicePath;
     if (devicePath_.empty()) {
         errorText_ = "Invalid port number " + std::to_string(settings_.portNumber) + ".";
         return false;

@@ -10,6 +10,8 @@ namespace transport {
 struct SerialSettings {
     int portNumber = 1; // COM<portNumber>
     int baudRate = 9600;
+    // A device opened by its path instead of a COM number (portNumber is then 0).
+    std::string devicePath = {};
 
     // The settings as the port control's text shows them: "9600,N,8,1".
     std::string text() const;

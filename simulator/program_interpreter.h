@@ -73,6 +73,9 @@ public:
     // controller on by us and is called for every tick before the threads run.
     void advance(int64_t elapsedUs, const std::function<void(int64_t)>& world);
 
+    // The controller's clock: the end of the millisecond tick being executed.
+    int64_t clockUs() const { return clockUs_; }
+
     // The TR register: milliseconds left of the program timer.
     int32_t timer() const;
 

@@ -12,10 +12,6 @@ namespace jobs {
 
 namespace {
 
-// Five times what any controller holds: a larger file is no program, and opening it would hold
-// the window (half a MiB opens in about a tenth of a second: build/bench/program_open_bench).
-constexpr long long kMaxProgramFileBytes = 512ll << 10;
-
 bool hasPattern(const std::string& name) {
     return name.find('*') != std::string::npos;
 }
@@ -37,21 +33,13 @@ ui::FileDialog saveProgramDialog(const std::string& modelName) {
 std::optional<std::string> openProgramFile(ui::UserInterface& ui, const std::string& modelName) {
     const auto name = ui.openFileName(openProgramDialog(modelName));
     if (!name || name->empty() || hasPattern(*name)) return std::nullopt;
-    const common::ChosenFile file = common::readChosenFile(*name, kMaxProgramFileBytes);
-    if (file.status != common::ChosenFile::Status::Ok) {
-        ui.showMessage(common::chosenFileProblem(file, *name, "program"));
+    const common::ChosenText file =
+        common::readChosenTextFile(*name, jobfiles::kLargestProgramFileBytes, "program");
+    if (!file.ok()) {
+        ui.showMessage(file.problem);
         return std::nullopt;
     }
-    const std::string& bytes = file.bytes;
-    if (bytes.find('\0') != std::string::npos) {
-        ui.showMessage("File " + *name +
-                       " holds binary data and is no program; nothing was opened.");
-        return std::nullopt;
-    }
-    std::string text;
-    for (const std::string& line : common::splitLines(bytes))
-        text += line + "\r\n";
-    return text;
+    return jobfiles::programText(file.lines);
 }
 
 void saveProgramFile(ui::UserInterface& ui, const std::string& modelName, const std::string& text) {

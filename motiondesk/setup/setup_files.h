@@ -4,6 +4,8 @@
 // before anything of it is taken; a save goes through a temporary file, so a failed save leaves
 // the old file as it was and says why.
 
+#include "controller/parameter_file_format.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,9 +15,6 @@ class UserInterface;
 }
 
 namespace setup {
-
-// No set-up file comes near this; a larger one is not one of ours.
-inline constexpr long long kLargestSetupFileBytes = 1 << 20;
 
 inline constexpr const char* kSaveDone = "Save Parameters to file done!";
 
@@ -30,13 +29,5 @@ readSetupFile(ui::UserInterface& ui, const std::string& name, const std::string&
 // Writes the lines with CR LF and says doneMessage, or why the file could not be saved.
 void writeSetupFile(ui::UserInterface& ui, const std::string& name,
                     const std::vector<std::string>& lines, const std::string& doneMessage);
-
-// A text as one line of a file: a line break inside it (a controller reply may carry a line
-// feed) would shift every line after it.
-std::string asFileLine(const std::string& text);
-
-// A number as the file writes list positions and check boxes: a blank where the sign goes, the
-// digits, a blank (" 5 ", "-5 ").
-std::string numberLine(long long value);
 
 } // namespace setup

@@ -31,9 +31,21 @@ void DownloadJob::step() {
         clearRestOfPage();
 }
 
+void DownloadJob::setProgram(std::vector<std::string> lines) {
+    downloadlist = std::move(lines);
+    programGiven_ = true;
+}
+
+// A controller that refuses a line answers "?" and the command: going on would leave a program
+// with a hole in it and report a success.
 bool DownloadJob::writeSlot(int32_t slot, const std::string& line) {
+    const std::string command = "SA" + std::to_string(slot) + "=" + line;
     std::string reply;
-    if (!exchange("SA" + std::to_string(slot) + "=" + line, reply)) return false;
+    if (!exchange(command, reply)) return false;
+    if (!reply.empty() && reply.front() == '?') {
+        fail("Slot " + std::to_string(slot) + " refused: " + reply);
+        return false;
+    }
     ++slotsWritten_;
     return true;
 }
@@ -57,12 +69,15 @@ bool DownloadJob::prepareDownload() {
         fail("Unknown controller model \"" + setup_.ModelCode + "\"!");
         return false;
     }
-    auto program = jobfiles::LoadDownloadFile(folder_, setup_.ProgramFileName, *setup_.LineLimit);
-    if (!program.ok) {
-        fail(program.errorText);
-        return false;
+    if (!programGiven_) {
+        auto program =
+            jobfiles::LoadDownloadFile(folder_, setup_.ProgramFileName, *setup_.LineLimit);
+        if (!program.ok) {
+            fail(program.errorText);
+            return false;
+        }
+        downloadlist = std::move(program.lines);
     }
-    downloadlist = std::move(program.lines);
     totalLine = static_cast<int32_t>(downloadlist.size());
     if (*setup_.LineLimit < totalLine) {
         fail("Controller can only support up to " + std::to_string(*setup_.LineLimit) +

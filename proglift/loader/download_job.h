@@ -14,6 +14,10 @@ public:
 
     void start() override;
     bool writeResult() const override;
+    // The compiled lines to download, given in hand instead of read from the set-up's file.
+    void setProgram(std::vector<std::string> lines);
+    // The slot after the last one the job writes: the end of the page the program ends in.
+    int32_t lastPageLine() const { return LastPageLine; }
 
 private:
     void step() override;
@@ -34,6 +38,7 @@ private:
     int32_t flash_index = 0;
     int32_t LastPageLine = -1;
     std::vector<std::string> downloadlist;
+    bool programGiven_ = false;
     // Slots 0 .. slotsWritten_ - 1 have been written (or emptied) and answered.
     int32_t slotsWritten_ = 0;
 };

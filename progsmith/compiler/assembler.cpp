@@ -56,10 +56,11 @@ public:
             if (error.empty() && producedUnknownInstruction(rowStart_[r]))
                 error = std::string(kUnknownCommand);
             if (!error.empty())
-                return {std::move(lines_), PhaseError{std::move(error), rows_[r].line()}};
+                return {std::move(lines_), PhaseError{std::move(error), rows_[r].line()}, {}};
         }
         resolveJumps();
-        return {std::move(lines_), std::nullopt};
+        auto sources = sourceLines();
+        return {std::move(lines_), std::nullopt, std::move(sources)};
     }
 
 private:
@@ -90,6 +91,16 @@ private:
     void emitJump(std::string prefix, size_t targetRow, size_t offset) {
         jumps_.push_back({lines_.size(), targetRow, offset});
         emit(std::move(prefix));
+    }
+
+    std::vector<int> sourceLines() const {
+        std::vector<int> lines(lines_.size());
+        for (size_t r = 0; r < rows_.size(); ++r) {
+            const size_t end = r + 1 < rows_.size() ? rowStart_[r + 1] : lines_.size();
+            std::fill(lines.begin() + std::ptrdiff_t(rowStart_[r]),
+                      lines.begin() + std::ptrdiff_t(end), rows_[r].line());
+        }
+        return lines;
     }
 
     void resolveJumps() {

@@ -14,6 +14,8 @@ namespace progsmith {
 struct AssembleResult {
     std::vector<std::string> lines; // complete only when there is no error
     std::optional<PhaseError> error;
+    // The source line each compiled line came from, slot by slot (beside lines).
+    std::vector<int> sourceLines;
 };
 
 // Every statement in order; jump distances are the real distances between the produced lines.

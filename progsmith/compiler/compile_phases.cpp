@@ -41,6 +41,7 @@ std::optional<PhaseError> CompilePhases::run(CompilePhase phase) {
     case CompilePhase::Assemble: {
         AssembleResult result = Assemble(tokens_, model_);
         compileList_ = std::move(result.lines);
+        sourceLines_ = std::move(result.sourceLines);
         return std::move(result.error);
     }
     }
@@ -73,8 +74,9 @@ CompileOutcome compileProgram(std::string_view source, const ModelInfo* model) {
     CompilePhases phases(model);
     phases.setProgramText(source);
     for (const CompilePhase phase : kCompilePhases)
-        if (auto error = phases.run(phase)) return {{}, std::move(error)};
-    return {phases.takeCompiledLines(), std::nullopt};
+        if (auto error = phases.run(phase)) return {{}, std::move(error), {}};
+    std::vector<int> sourceLines = phases.sourceLines();
+    return {phases.takeCompiledLines(), std::nullopt, std::move(sourceLines)};
 }
 
 std::string addSpaces(const std::string& programText) {

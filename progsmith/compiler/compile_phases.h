@@ -41,6 +41,8 @@ public:
     // The assembler's lines (as far as it got when it found an error).
     const std::vector<std::string>& compiledLines() const { return compileList_; }
     std::vector<std::string> takeCompiledLines() { return std::move(compileList_); }
+    // The source line of each compiled line (after a compile without error).
+    const std::vector<int>& sourceLines() const { return sourceLines_; }
 
 private:
     const ModelInfo* model_;
@@ -48,11 +50,13 @@ private:
     std::vector<std::string> cleanList_;
     TokenTable tokens_;
     std::vector<std::string> compileList_;
+    std::vector<int> sourceLines_;
 };
 
 struct CompileOutcome {
     std::vector<std::string> lines; // the compiled lines when there is no error
     std::optional<PhaseError> error;
+    std::vector<int> sourceLines; // the source line of each compiled line
 };
 
 // Every phase in order, stopping at the first error.
