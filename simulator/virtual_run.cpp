@@ -11,10 +11,9 @@ namespace simulator {
 
 namespace {
 
-// The clock moves in steps no longer than the interpreter catches up in one go, so no statement
-// is skipped however far a run goes.
-constexpr int64_t kStepUs = 10'000;
-static_assert(kStepUs <= ProgramInterpreter::kCatchUpUs);
+// The clock moves a tick of the interpreter at a time: no statement is skipped however far a run
+// goes, and the end of the programs is seen within the millisecond it happens in.
+constexpr int64_t kStepUs = ProgramInterpreter::kTickUs;
 
 } // namespace
 
