@@ -81,7 +81,7 @@ void Progress::finish() {
 }
 
 void Progress::draw(bool force) {
-    if (!shown_) return;
+    if (!shown_ || maximum_ <= 0) return;
     const auto now = std::chrono::steady_clock::now();
     if (!force && drawnOnce_ && now - drawn_ < std::chrono::milliseconds(100)) return;
     drawn_ = now;

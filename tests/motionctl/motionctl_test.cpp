@@ -141,7 +141,11 @@ TEST(Motionctl, DownloadsVerifiesAndUploadsEveryIdOfAMultiDropLine) {
     const Ran compiled = motionctl({"compile", dir + "/moves.prg"});
     EXPECT_EQ(upload.out, compiled.out);
 
-    const Ran replies = motionctl({"send", "--port", line, "--id", "01,03", "VER", "V1=5", "V1"});
+    // COM4 as the connection window assigned it.
+    std::filesystem::create_directories(folder.path() / "EXE/ports");
+    std::filesystem::create_symlink(line.toStdString(), folder.path() / "EXE/ports/COM4");
+    const Ran replies =
+        motionctl({"send", "--port", "COM4", "--id", "01,03", "VER", "V1=5", "V1"}, dir);
     ASSERT_EQ(replies.code, 0) << replies.err;
     EXPECT_EQ(replies.out, "01 V223\n01 OK\n01 5\n03 V223\n03 OK\n03 5\n");
     // ID 02 was not touched by the send.
