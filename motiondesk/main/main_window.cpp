@@ -17,6 +17,7 @@
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/setup/setup_window.h"
 #include "motiondesk/ui/control_binder.h"
+#include "motiondesk/ui/keyboard.h"
 #include "motiondesk/ui/lamp.h"
 #include "motiondesk/ui/program_text_edit.h"
 #include "motiondesk/ui/user_interface.h"
@@ -254,7 +255,8 @@ void MainWindowPrivate::pollStep() {
 
 void MainWindowPrivate::about() {
     if (!channel.linkOpen()) return;
-    channel.tell(aboutText(services.program.GuiVersion, services.program.FirmwareVersion));
+    channel.tell(aboutText(services.program.GuiVersion, services.program.FirmwareVersion) + "\r" +
+                 ui::keysHelpText());
 }
 
 // The set-up window has the port while it is open; the poll sends nothing meanwhile.
@@ -306,6 +308,11 @@ MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
     // two steps, as long as a whole exchange at 115200 baud.
     d_->Timer1->setTimerType(Qt::PreciseTimer);
     d_->connectControls();
+    // The arrows jog while held and Escape stops, through the buttons' own handling.
+    new ui::KeyHands(this, true, [this](const std::string& command) {
+        d_->act([this, command] { d_->motion.moveButton(command); });
+    });
+    ui::addProgramKeys(this);
     d_->showPanel();
     d_->load();
 }

@@ -54,7 +54,7 @@ public:
     const std::vector<std::string>& unboundControls() const;
 
 protected:
-    // Closing by any way (close box, "Close", Escape) releases the link.
+    // Closing by any way (close box, "Close") releases the link; Escape sends STOP instead.
     void done(int result) override;
 
 private:

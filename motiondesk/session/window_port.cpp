@@ -1,5 +1,7 @@
 #include "motiondesk/session/window_port.h"
 
+#include "motiondesk/ui/keyboard.h"
+
 #include "link/serial_link.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/user_interface.h"
@@ -50,6 +52,12 @@ void WindowPort::ReopenWindowPort() {
 void WindowPort::portFailed() {
     state().LinkOpen = false;
     channel_.tell("Communication Error! " + transport_.LastErrorText);
+}
+
+void stopOnEscape(QWidget* window, WindowPort& port) {
+    new ui::KeyHands(window, false, [&port](const std::string& command) {
+        if (port.channel().linkOpen()) port.channel().send(command);
+    });
 }
 
 } // namespace session

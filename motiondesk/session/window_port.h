@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class QWidget;
+
 namespace transport {
 class SerialLink;
 }
@@ -59,5 +61,8 @@ private:
     transport::CommandTransport transport_;
     transport::CommandChannel channel_;
 };
+
+// Escape in the window sends STOP over its port, and never closes it.
+void stopOnEscape(QWidget* window, WindowPort& port);
 
 } // namespace session

@@ -152,6 +152,7 @@ void DioWindowPrivate::connectButton(const char* name, std::function<void()> act
 DioWindow::DioWindow(const session::WindowServices& services, QWidget* parent)
     : QDialog(parent), d_(std::make_unique<DioWindowPrivate>(this, services)) {
     setObjectName("DIO");
+    session::stopOnEscape(this, d_->port);
     setWindowTitle("DIO Control");
     buildTable(this);
     d_->bindControls();

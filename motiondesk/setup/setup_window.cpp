@@ -254,6 +254,7 @@ void SetupWindowPrivate::openDio() {
 SetupWindow::SetupWindow(const session::WindowServices& services, QWidget* parent)
     : QDialog(parent), d_(std::make_unique<SetupWindowPrivate>(this, services)) {
     setObjectName("Setup");
+    session::stopOnEscape(this, d_->port);
     setWindowTitle("LMC-7 Setup");
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     d_->layout = buildSetupWindowLayout(this);

@@ -36,7 +36,7 @@ public:
     const std::vector<std::string>& unboundControls() const;
 
 protected:
-    // Closing by any way (close box, "Close", Escape) releases the port.
+    // Closing by any way (close box, "Close") releases the port; Escape sends STOP instead.
     void done(int result) override;
 
 private:

@@ -41,6 +41,7 @@ MultiThreadWindow::MultiThreadWindow(const session::WindowServices& services, QW
       ProgSel0_(new QRadioButton("Program 0")), ProgSel1_(new QRadioButton("Program 1")),
       Timer1_(new QTimer(this)) {
     setObjectName("MultiThread");
+    session::stopOnEscape(this, *port_);
     setWindowTitle("Multi-Thread Control");
     ProgSel0_->setObjectName("ProgSel0");
     ProgSel1_->setObjectName("ProgSel1");

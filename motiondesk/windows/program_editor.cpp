@@ -6,6 +6,7 @@
 #include "motiondesk/session/handler_runner.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/ui/control_binder.h"
+#include "motiondesk/ui/keyboard.h"
 #include "motiondesk/ui/program_text_edit.h"
 #include "motiondesk/ui/widgets.h"
 
@@ -14,8 +15,6 @@
 #include <QVBoxLayout>
 
 namespace windows {
-
-namespace {} // namespace
 
 ProgramEditor::ProgramEditor(const session::WindowServices& services, jobs::ProgramJobs& jobs,
                              const std::string& program, QWidget* parent)
@@ -61,6 +60,7 @@ ProgramEditor::ProgramEditor(const session::WindowServices& services, jobs::Prog
         if (services_.state.LinkOpen) jobs_.UploadProgram();
     });
     bind("Close", [this] { accept(); });
+    ui::addProgramKeys(this);
 }
 
 ProgramEditor::~ProgramEditor() = default;

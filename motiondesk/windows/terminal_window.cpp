@@ -34,6 +34,7 @@ TerminalWindow::TerminalWindow(const session::WindowServices& services,
       sendText_(new QLineEdit(this)), pad_(new QPlainTextEdit(this)),
       deviceId_(new QLineEdit(this)), timeStamps_(new QCheckBox("Time stamps", this)) {
     setObjectName("TerminalForm");
+    session::stopOnEscape(this, *port_);
     setWindowTitle("Terminal");
     sendText_->setObjectName("SendText");
     pad_->setObjectName("Pad");

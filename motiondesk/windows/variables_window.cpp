@@ -35,6 +35,7 @@ VariablesWindow::VariablesWindow(const session::WindowServices& services, QWidge
       runner_(std::make_unique<session::HandlerRunner>(services.ui)),
       commandText_(new QLineEdit(this)), Timer1_(new QTimer(this)) {
     setObjectName("VariableForm");
+    session::stopOnEscape(this, *port_);
     setWindowTitle("Variables");
     changedAt_.fill(kNeverChanged);
     commandText_->setObjectName("CommandText");

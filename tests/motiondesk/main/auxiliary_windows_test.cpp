@@ -10,6 +10,7 @@
 #include "support/modal_helpers.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -139,6 +140,24 @@ TEST_F(AuxiliaryWindowsTest, TheVariablesRefreshOneAtATimeRoundAndRound) {
     EXPECT_EQ(sent()[99], "V100");
     EXPECT_EQ(sent()[100], "V1");
     EXPECT_EQ(sent()[101], "V5=12");
+}
+
+// Escape in a window that owns the port stops the axis there and leaves the window open.
+TEST_F(AuxiliaryWindowsTest, EscapeInAWindowWithThePortSendsStop) {
+    open();
+    testing_support::ScriptedSerialLink* mainPort = port;
+    for (const auto& [button, name] :
+         {std::pair{"ManualTerminal", "TerminalForm"}, std::pair{"Command22", "VariableForm"},
+          std::pair{"Command23", "MultiThread"}}) {
+        sent().clear();
+        withWindow(button, name, [&](QWidget* opened) {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(opened, &escape);
+            EXPECT_TRUE(opened->isVisible()) << name;
+        });
+        EXPECT_NE(std::find(sent().begin(), sent().end(), "STOP"), sent().end()) << name;
+        port = mainPort; // each window made a port of its own
+    }
 }
 
 // A value that changes between two readings is marked; with the link lost the boxes turn empty

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QShortcut>
 
 namespace maintest {
 namespace {
@@ -290,6 +291,68 @@ TEST_F(Motion, EnterInAFieldStartsNoMove) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
     QCoreApplication::sendEvent(edit, &press);
     EXPECT_TRUE(sent().empty());
+}
+
+void key(QWidget* to, QEvent::Type type, int key, bool autoRepeat = false) {
+    QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+    QCoreApplication::sendEvent(to, &event);
+}
+
+// A jog lasts as long as its key: STOP on the release, on a second key and when the window
+// loses the focus; auto-repeat sends nothing; Escape stops and leaves the window open; in a text
+// box the arrows move the cursor.
+TEST_F(Motion, ArrowKeysJogWhileHeldAndEscapeStops) {
+    QWidget* window = &open();
+    window->show();
+    QWidget* button = find<QWidget>("Command5");
+    struct Step {
+        QEvent::Type type;
+        int key;
+        bool autoRepeat;
+        Commands expected;
+    };
+    const Step steps[] = {
+        {QEvent::KeyPress, Qt::Key_Right, false, withSpeeds({"J+"})},
+        {QEvent::KeyPress, Qt::Key_Right, true, {}},
+        {QEvent::KeyRelease, Qt::Key_Right, true, {}},
+        {QEvent::KeyRelease, Qt::Key_Right, false, {"STOP"}},
+        {QEvent::KeyRelease, Qt::Key_Right, false, {}},
+        {QEvent::KeyPress, Qt::Key_Left, false, withSpeeds({"J-"})},
+        {QEvent::KeyPress, Qt::Key_A, false, {"STOP"}},
+        {QEvent::KeyRelease, Qt::Key_Left, false, {}},
+        {QEvent::KeyPress, Qt::Key_Escape, false, {"STOP"}},
+    };
+    for (const Step& step : steps) {
+        sent().clear();
+        key(button, step.type, step.key, step.autoRepeat);
+        EXPECT_EQ(sent(), step.expected) << step.key << " " << step.type;
+    }
+    EXPECT_TRUE(window->isVisible());
+
+    key(button, QEvent::KeyPress, Qt::Key_Left);
+    sent().clear();
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(window, &deactivate);
+    EXPECT_EQ(sent(), Commands{"STOP"});
+
+    QLineEdit* edit = find<QLineEdit>("SetPosition");
+    edit->setFocus();
+    sent().clear();
+    key(edit, QEvent::KeyPress, Qt::Key_Right);
+    key(edit, QEvent::KeyRelease, Qt::Key_Right);
+    EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(Motion, ProgramKeysClickTheirButtonsAndNameThemselves) {
+    open();
+    EXPECT_EQ(find<QAbstractButton>("RunProg")->toolTip(), "Run the program (F5)");
+    EXPECT_EQ(find<QAbstractButton>("CompileAll")->toolTip(), "Compile (F7)");
+    const auto shortcuts = window->findChildren<QShortcut*>();
+    QStringList keys;
+    for (const QShortcut* shortcut : shortcuts)
+        keys << shortcut->key().toString();
+    for (const char* expected : {"Ctrl+N", "Ctrl+O", "Ctrl+S", "F7", "Ctrl+D", "F5", "Shift+F5"})
+        EXPECT_TRUE(keys.contains(expected)) << expected;
 }
 
 } // namespace
