@@ -1,7 +1,7 @@
 #pragma once
 // The main window's status line: whether the link to the controller is up. Once it has failed,
 // the values the window shows are those from before the failure, and nothing makes the link
-// usable again until the user connects anew from the connection window.
+// usable again until the user presses "Reconnect" (or connects anew from the connection window).
 
 #include "link/connection_state.h"
 
@@ -24,10 +24,10 @@ inline LinkStatus linkStatus(const transport::ConnectionState& state, bool wasUp
                 true};
     }
     if (wasUp)
-        return {"Link lost: the values shown are from before it failed. Close this window and "
-                "connect again.",
+        return {"Link lost: the values shown are from before it failed. Press Reconnect when the "
+                "controller is back.",
                 false};
-    return {"Not connected: no controller answered. Close this window and connect again.", false};
+    return {"Not connected: no controller answered. Press Reconnect to try again.", false};
 }
 
 } // namespace mainwindow

@@ -2,7 +2,9 @@
 
 #include "link/command_channel.h"
 #include "link/command_transport.h"
+#include "link/controller_link.h"
 #include "link/serial_link.h"
+#include "link/usb_devices.h"
 #include "motiondesk/main/auxiliary_windows.h"
 #include "motiondesk/main/link_status.h"
 #include "motiondesk/main/main_panel.h"
@@ -37,6 +39,9 @@ namespace mainwindow {
 
 namespace {
 
+// The read and write time-outs of a USB device opened again, as the connection window sets them.
+constexpr int32_t kUsbTimeoutMs = 5000;
+
 // Controls that need a firmware of 230 or later.
 constexpr const char* kFirmware230Controls[] = {"Decel", "Command30", "HLM",
                                                 "HLP",   "Command26", "Command27"};
@@ -66,6 +71,8 @@ public:
     void openSetup();
     void release();
     void showLinkStatus();
+    void reconnect();
+    bool reopenUsb();
 
     // Another window takes the serial port: the poll pauses first, so no tick can send on the
     // port while it is away.
@@ -88,6 +95,7 @@ public:
     QTimer* Timer1 = nullptr;
     QElapsedTimer cycleStarted;
     QLabel* linkStatusLine = nullptr;
+    QWidget* reconnectButton = nullptr;
     bool linkWasUp = false;
     bool released = false;
 
@@ -148,6 +156,7 @@ void MainWindowPrivate::showPanel() {
 // Set only when it changes: restyling a label on every poll tick costs more than the tick.
 void MainWindowPrivate::showLinkStatus() {
     if (!linkStatusLine) return;
+    if (reconnectButton) reconnectButton->setVisible(!services.state.LinkOpen);
     linkWasUp = linkWasUp || services.state.LinkOpen;
     const LinkStatus status = linkStatus(services.state, linkWasUp);
     const QString text = ui::fromLatin1(status.text);
@@ -167,6 +176,37 @@ void MainWindowPrivate::load() {
     if (pollRuns) applyFirmwareGates();
     if (pollRuns) Timer1->start();
     showLinkStatus();
+}
+
+// The same link again: the same COM number (which follows its assignment, so an adapter that came
+// back under another name is found by its stable name) or the same USB device by its product
+// text; then the checks and the read-back of loading, and the poll. A failure says why and
+// leaves the window as it was.
+void MainWindowPrivate::reconnect() {
+    if (services.state.LinkOpen) return;
+    Timer1->stop();
+    poll.setPaused(true);
+    if (services.state.LinkType == transport::LinkUsb && !reopenUsb()) return;
+    // A serial port is made and opened afresh by the loading.
+    load();
+}
+
+bool MainWindowPrivate::reopenUsb() {
+    auto& state = services.state;
+    // The old handle belongs to a device that went away; it is given back first.
+    services.usb.Close(state.UsbHandle);
+    std::string libraryError;
+    const std::string product =
+        transport::usbSearchText(services.program.ModelName, state.DeviceName);
+    if (product.empty() || !transport::openFirstUsbDevice(services.usb, state, product,
+                                                          kUsbTimeoutMs, &libraryError)) {
+        state.LinkOpen = false;
+        channel.tell(std::string(transport::UsbNotFoundText) +
+                     (libraryError.empty() ? "" : " " + libraryError));
+        return false;
+    }
+    state.LinkOpen = true;
+    return true;
 }
 
 void MainWindowPrivate::applyFirmwareGates() {
@@ -211,6 +251,8 @@ void MainWindowPrivate::connectControls() {
     connectButton("Command7", [this] { poll.DemoMode = false; });
     connectButton("Help", [this] { about(); });
     connectButton("SetupButton", [this] { openSetup(); });
+    // Loading runs its own handler, as at the start.
+    binder.onClicked("Reconnect", [this] { reconnect(); });
     // Check boxes: the box has already changed, and act() copies it into the panel.
     connectToggle("EnableStat", [this] { motion.driverEnableClicked(); });
     connectToggle("DIOenable", [this] { motion.dioEnableClicked(); });
@@ -296,6 +338,7 @@ MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
     d_->frames = buildMainWindowLayout(this);
     d_->bindControls();
     d_->linkStatusLine = d_->binder.find<QLabel>("LinkStatus");
+    d_->reconnectButton = d_->binder.find<QWidget>("Reconnect");
     d_->program =
         std::make_unique<ProgramControl>(d_->services, d_->channel, d_->poll, *d_, this,
                                          d_->binder.find<ui::ProgramTextEdit>("OrgProgram"),

@@ -338,10 +338,18 @@ MainWindowFrames buildMainWindowLayout(QWidget* window) {
     QFont bold = linkStatus->font();
     bold.setBold(true);
     linkStatus->setFont(bold);
+    // Reconnect opens the same link again once it has been lost.
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(linkStatus, 1);
+    auto* reconnect = ui::button("Reconnect", "Reconnect");
+    reconnect->setToolTip("Open the same link again, check the controller and read its settings "
+                          "back, then go on polling");
+    reconnect->hide();
+    statusRow->addWidget(reconnect);
     auto* layout = new QVBoxLayout(window);
     layout->addLayout(columns);
     layout->addWidget(frames.programControl, 2);
-    layout->addWidget(linkStatus);
+    layout->addLayout(statusRow);
     return frames;
 }
 

@@ -217,6 +217,40 @@ TEST_F(MainWindowTest, StatusLineShowsPlainlyWhenTheLinkIsLost) {
     EXPECT_FALSE(find<QLabel>("LinkStatus")->property("linkUp").toBool());
 }
 
+// Reconnect opens the same port again, runs the checks and the read-back of loading and goes on
+// polling; while the port cannot be opened it says why and leaves the window as it was.
+TEST_F(MainWindowTest, ReconnectOpensTheSameLinkAgainAfterItWasLost) {
+    open();
+    EXPECT_FALSE(find<QWidget>("Reconnect")->isVisibleTo(window.get()));
+    controller.vanished = true;
+    tick();
+    ASSERT_FALSE(state.LinkOpen);
+    EXPECT_TRUE(find<QWidget>("Reconnect")->isVisibleTo(window.get()));
+
+    portOpens = false;
+    ui.clearMessages();
+    sent().clear();
+    click("Reconnect");
+    EXPECT_FALSE(state.LinkOpen);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].rfind(mainwindow::kPortNotAvailable, 0), 0u) << ui.messages()[0];
+    EXPECT_TRUE(shown("LinkStatus").startsWith("Link lost:"));
+
+    portOpens = true;
+    controller.vanished = false;
+    controller.replies["HSPD"] = "4321";
+    ui.clearMessages();
+    click("Reconnect");
+    EXPECT_TRUE(state.LinkOpen);
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(sent().front(), "DN");
+    EXPECT_EQ(field("SetSpeed"), "4321");
+    EXPECT_FALSE(find<QWidget>("Reconnect")->isVisibleTo(window.get()));
+    sent().clear();
+    tick();
+    EXPECT_FALSE(sent().empty());
+}
+
 TEST_F(MainWindowTest, StatusLineSaysNotConnectedWhenNoControllerAnswered) {
     controller.replies["DN"] = "QB123";
     open();
