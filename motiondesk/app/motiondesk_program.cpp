@@ -14,9 +14,13 @@
 #include "motiondesk/main/main_window.h"
 #include "motiondesk/session/program_values.h"
 #include "motiondesk/session/window_services.h"
+#include "motiondesk/ui/colours.h"
 #include "motiondesk/ui/qt_user_interface.h"
+#include "motiondesk/ui/window_places.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QStyleFactory>
 
 namespace app {
 
@@ -24,6 +28,18 @@ int runMotiondesk(QApplication& application, const std::function<void()>& window
     application.setApplicationName("Motiondesk");
     // The menu entry of the installed package, so a desktop shows the program with its icon.
     application.setDesktopFileName("motiondesk");
+
+    QCommandLineParser options;
+    options.setApplicationDescription("Sets up and programs stepper-motor controllers.");
+    options.addHelpOption();
+    options.addOption({"dark", "Show the windows on a dark palette."});
+    options.process(application);
+    if (options.isSet("dark")) {
+        application.setStyle(QStyleFactory::create("Fusion"));
+        application.setPalette(ui::darkPalette());
+    }
+    // Every window opens where the user left it, on a screen that is there.
+    ui::WindowPlaces windowPlaces;
 
     // The installed launcher's reason for not starting, for a user who started it from a menu.
     const QString launchFailure = qEnvironmentVariable("MOTIONDESK_LAUNCH_FAILURE");

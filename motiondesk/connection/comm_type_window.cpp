@@ -6,6 +6,7 @@
 #include "link/serial_link.h"
 #include "motiondesk/connection/search_window.h"
 #include "motiondesk/connection/select_window.h"
+#include "motiondesk/ui/colours.h"
 #include "motiondesk/ui/user_interface.h"
 #include "motiondesk/ui/widgets.h"
 
@@ -138,7 +139,7 @@ QWidget* CommTypeWindow::buildSerialFrame() {
     baud_ = makeList(frame, "baudCom", {"9600", "19200", "38400", "57600", "115200"});
     deviceId_ = makeList(frame, "DeviceIDCombo", numbered("", 1, 99, "%02d"));
     portDevice_ = makeNote(frame, "PortDevice", palette().color(QPalette::PlaceholderText));
-    portProblem_ = makeNote(frame, "PortProblem", QColor(170, 30, 20));
+    portProblem_ = makeNote(frame, "PortProblem", ui::badText(palette()));
     connect(port_, &QComboBox::currentTextChanged, this, [this] {
         showPortDevice();
         updatePortButtons();

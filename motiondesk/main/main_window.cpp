@@ -18,6 +18,7 @@
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_services.h"
 #include "motiondesk/setup/setup_window.h"
+#include "motiondesk/ui/colours.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/keyboard.h"
 #include "motiondesk/ui/lamp.h"
@@ -32,6 +33,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -71,6 +73,7 @@ public:
     void openSetup();
     void release();
     void showLinkStatus();
+    void colourLinkStatus();
     void reconnect();
     bool reopenUsb();
 
@@ -163,8 +166,15 @@ void MainWindowPrivate::showLinkStatus() {
     if (linkStatusLine->text() == text) return;
     linkStatusLine->setText(text);
     linkStatusLine->setProperty("linkUp", status.up);
+    colourLinkStatus();
+}
+
+// Green or red as the window's own palette reads them (light or dark).
+void MainWindowPrivate::colourLinkStatus() {
+    const bool up = linkStatusLine->property("linkUp").toBool();
     QPalette palette = linkStatusLine->palette();
-    palette.setColor(QPalette::WindowText, status.up ? QColor(20, 110, 40) : QColor(190, 20, 20));
+    palette.setColor(QPalette::WindowText,
+                     up ? ui::goodText(window->palette()) : ui::badText(window->palette()));
     linkStatusLine->setPalette(palette);
 }
 
@@ -336,6 +346,11 @@ MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
     setWindowTitle("LMC-7 Program");
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     d_->frames = buildMainWindowLayout(this);
+    // As large as its frames want, unless the screen is smaller: then they scroll.
+    QSize wanted = d_->frames.content->sizeHint() + QSize(40, 60);
+    if (const QScreen* screen = this->screen())
+        wanted = wanted.boundedTo(screen->availableGeometry().size() - QSize(0, 40));
+    resize(wanted);
     d_->bindControls();
     d_->linkStatusLine = d_->binder.find<QLabel>("LinkStatus");
     d_->reconnectButton = d_->binder.find<QWidget>("Reconnect");
@@ -398,6 +413,11 @@ ProgramControl& MainWindow::programControl() {
 
 const std::vector<std::string>& MainWindow::unboundControls() const {
     return d_->binder.unbound();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && d_->linkStatusLine) d_->colourLinkStatus();
 }
 
 void MainWindow::done(int result) {

@@ -54,6 +54,7 @@ public:
     const std::vector<std::string>& unboundControls() const;
 
 protected:
+    void changeEvent(QEvent* event) override;
     // Closing by any way (close box, "Close") releases the link; Escape sends STOP instead.
     void done(int result) override;
 

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -122,10 +123,10 @@ QGroupBox* statusFrame() {
     auto* lamps = new QGridLayout;
     lamps->addWidget(lamp("PosLim", "+Limit", kRed), 0, 0);
     lamps->addWidget(lamp("NegLim", "-Limit", kRed), 0, 1);
-    lamps->addWidget(lamp("Home", "Home"), 1, 0);
-    lamps->addWidget(lamp("ZIndex", "Z index"), 1, 1);
-    lamps->addWidget(lamp("LatchIn", "Latch input"), 2, 0);
-    lamps->addWidget(lamp("Scv", "S-curve"), 2, 1);
+    lamps->addWidget(lamp("Home", "Home"), 0, 2);
+    lamps->addWidget(lamp("ZIndex", "Z index"), 1, 0);
+    lamps->addWidget(lamp("LatchIn", "Latch input"), 1, 1);
+    lamps->addWidget(lamp("Scv", "S-curve"), 1, 2);
 
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(form);
@@ -135,30 +136,36 @@ QGroupBox* statusFrame() {
     return box;
 }
 
-// The buttons that open the windows which take the port over while they are open.
+// The buttons that open the windows which take the port over while they are open, About and
+// Close.
 QGridLayout* windowButtons() {
     auto* grid = new QGridLayout;
     grid->addWidget(ui::button("SetupButton", "Setup"), 0, 0);
     grid->addWidget(ui::button("ManualTerminal", "Terminal"), 0, 1);
+    grid->addWidget(ui::button("Help", "About"), 0, 2);
     grid->addWidget(ui::button("Command22", "Variables"), 1, 0);
     grid->addWidget(ui::button("Command23", "X-Thread"), 1, 1);
+    grid->addWidget(ui::button("CloseButton", "Close"), 1, 2);
     return grid;
 }
 
 QGroupBox* controllerFrame() {
     auto* box = frame("ControllerFrame", "Controller");
-    auto* form = new QFormLayout;
-    form->addRow("ID", named(new QLabel, "ID"));
-    form->addRow("Firmware", named(new QLabel, "Version"));
-    form->addRow("Name", named(new QLabel, "SN"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ui::button("Help", "About"));
-    buttons->addStretch();
-    buttons->addWidget(ui::button("CloseButton", "Close"));
+    auto* identity = new QHBoxLayout;
+    for (const auto& [caption, name] :
+         {std::pair{"ID", "ID"}, std::pair{"Firmware", "Version"}, std::pair{"Name", "SN"}}) {
+        identity->addWidget(new QLabel(caption));
+        auto* value = named(new QLabel, name);
+        QFont bold = value->font();
+        bold.setBold(true);
+        value->setFont(bold);
+        identity->addWidget(value);
+        identity->addSpacing(8);
+    }
+    identity->addStretch();
     auto* layout = new QVBoxLayout(box);
-    layout->addLayout(form);
+    layout->addLayout(identity);
     layout->addLayout(windowButtons());
-    layout->addLayout(buttons);
     return box;
 }
 
@@ -179,13 +186,13 @@ QGroupBox* motionFrame() {
     settings->addWidget(ui::button("Command2", "ABS"));
     settings->addWidget(ui::button("Command1", "INC"));
 
-    // Plus and minus direction side by side, one row per kind of move.
+    // Plus and minus direction side by side, two kinds of move to a row.
     auto* moves = new QGridLayout;
     int index = 0;
     for (const MoveButton& move : kMoveButtons) {
         const QString command = QString::fromLatin1(move.command);
         if (command == "STOP" || command == "ABORT") continue;
-        moves->addWidget(ui::button(move.control, move.caption), index / 2, index % 2);
+        moves->addWidget(ui::button(move.control, move.caption), index / 4, index % 4);
         ++index;
     }
     auto* stops = new QHBoxLayout;
@@ -215,20 +222,22 @@ QGroupBox* speedsFrame() {
     profile->addWidget(ui::button("Command11", "SCV"));
     profile->addWidget(ui::button("Command12", "TRA"));
     profile->addStretch();
+    profile->addWidget(new QLabel("Speed mode"));
+    profile->addWidget(list("SpeedModeList", numberItems(0, 9)));
+    profile->addWidget(ui::button("Command9", "Set SSPD Mode"));
 
-    auto* onTheFly = new QFormLayout;
-    onTheFly->addRow("On-the-fly accel", field("otfacc"));
-    onTheFly->addRow("On-the-fly speed", field("SSPDX"));
-    onTheFly->addRow("Speed mode", list("SpeedModeList", numberItems(0, 9)));
-    auto* onTheFlyButtons = new QHBoxLayout;
-    onTheFlyButtons->addWidget(ui::button("Command9", "Set SSPD Mode"));
-    onTheFlyButtons->addWidget(ui::button("Command10", "Set Accel + Speed"));
+    // On the fly: the acceleration and the speed a moving axis changes to.
+    auto* onTheFly = new QHBoxLayout;
+    onTheFly->addWidget(new QLabel("On the fly: accel"));
+    onTheFly->addWidget(field("otfacc"), 1);
+    onTheFly->addWidget(new QLabel("speed"));
+    onTheFly->addWidget(field("SSPDX"), 1);
+    onTheFly->addWidget(ui::button("Command10", "Set Accel + Speed"));
 
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(form);
     layout->addLayout(profile);
     layout->addLayout(onTheFly);
-    layout->addLayout(onTheFlyButtons);
     return box;
 }
 
@@ -275,21 +284,26 @@ QGroupBox* latchAndSyncFrame() {
     return box;
 }
 
-// The program text above a row of its buttons: run control, compiled code, program files.
+// The program text, its buttons beside it: run control, compiled code, program files.
 QGroupBox* programControlFrame() {
     auto* box = frame("ProgramControlFrame", "Program control");
     auto* text =
         named(new ui::ProgramTextEdit(std::string(common::kMotiondeskModel)), "OrgProgram");
-    text->setMinimumHeight(140);
+    text->setMinimumHeight(100);
     auto* total = named(new QLabel, "CompiledTotal");
     total->setMinimumWidth(110);
 
+    // Two buttons to a row.
     const auto group = [](const char* title,
                           std::initializer_list<std::pair<const char*, const char*>> buttons) {
         auto* groupBox = new QGroupBox(QString::fromLatin1(title));
-        auto* row = new QHBoxLayout(groupBox);
-        for (const auto& [name, caption] : buttons)
-            row->addWidget(ui::button(name, caption));
+        auto* grid = new QGridLayout(groupBox);
+        int index = 0;
+        for (const auto& [name, caption] : buttons) {
+            grid->addWidget(ui::button(name, caption), index / 2, index % 2);
+            ++index;
+        }
+        grid->setRowStretch(grid->rowCount(), 1);
         return groupBox;
     };
     auto* code = group("Compiled code", {{"CompileAll", "Compile"},
@@ -297,16 +311,16 @@ QGroupBox* programControlFrame() {
                                          {"DownloadSAP", "Download"},
                                          {"UploadSAP", "Upload"},
                                          {"Command24", "Clear Code Space"}});
-    code->layout()->addWidget(total);
+    static_cast<QGridLayout*>(code->layout())->addWidget(total, 2, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(group(
         "Program in the controller",
         {{"RunProg", "Run"}, {"StopProg", "Stop"}, {"PauseProg", "Pause"}, {"ContProg", "Cont"}}));
-    buttons->addWidget(code, 1);
+    buttons->addWidget(code);
     buttons->addWidget(group(
         "Program file",
         {{"NewProg", "New"}, {"OpenProg", "Open"}, {"SaveProg", "Save"}, {"Command25", ">"}}));
-    auto* layout = new QVBoxLayout(box);
+    auto* layout = new QHBoxLayout(box);
     layout->addWidget(text, 1);
     layout->addLayout(buttons);
     for (QPushButton* push : box->findChildren<QPushButton*>())
@@ -346,10 +360,22 @@ MainWindowFrames buildMainWindowLayout(QWidget* window) {
                           "back, then go on polling");
     reconnect->hide();
     statusRow->addWidget(reconnect);
+    // On a screen too small for all of it (1366 x 768, or a large scale) the frames scroll; the
+    // status line stays in sight.
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->addLayout(columns);
+    contentLayout->addWidget(frames.programControl, 2);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("MainScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
     auto* layout = new QVBoxLayout(window);
-    layout->addLayout(columns);
-    layout->addWidget(frames.programControl, 2);
+    layout->addWidget(scroll, 1);
     layout->addLayout(statusRow);
+    frames.content = content;
     return frames;
 }
 

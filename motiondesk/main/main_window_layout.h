@@ -17,6 +17,7 @@ struct MainWindowFrames {
     QGroupBox* io = nullptr;
     QGroupBox* latchAndSync = nullptr;
     QGroupBox* programControl = nullptr;
+    QWidget* content = nullptr; // everything but the status line, scrolled when the screen is small
 };
 
 // Creates all controls as children of window and lays them out.

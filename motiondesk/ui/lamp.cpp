@@ -1,5 +1,7 @@
 #include "motiondesk/ui/lamp.h"
 
+#include "motiondesk/ui/colours.h"
+
 #include <QPainter>
 #include <QRadialGradient>
 
@@ -36,8 +38,8 @@ void Lamp::paintEvent(QPaintEvent*) {
         painter.setBrush(glow);
         painter.setPen(QPen(litColor_.darker(170), 1));
     } else {
-        painter.setBrush(QColor(70, 70, 70));
-        painter.setPen(QPen(QColor(35, 35, 35), 1));
+        painter.setBrush(darkLampFill(palette()));
+        painter.setPen(QPen(darkLampRim(palette()), 1));
     }
     painter.drawEllipse(bulb);
 }

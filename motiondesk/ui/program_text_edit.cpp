@@ -1,5 +1,6 @@
 #include "motiondesk/ui/program_text_edit.h"
 
+#include "motiondesk/ui/colours.h"
 #include "motiondesk/ui/widgets.h"
 #include "progsmith/compiler/keywords.h"
 
@@ -23,14 +24,20 @@ ProgramHighlighter::ProgramHighlighter(QTextDocument* document, const std::strin
         const QString word = QString::fromLatin1(keyword.word.c_str());
         (keyword.numbered ? numbered_ : words_).insert(word, int(keyword.kind));
     }
-    formats_[progsmith::Keyword::Block].setForeground(QColor(20, 60, 170));
     formats_[progsmith::Keyword::Block].setFontWeight(QFont::Bold);
-    formats_[progsmith::Keyword::Statement].setForeground(QColor(120, 40, 150));
     formats_[progsmith::Keyword::Statement].setFontWeight(QFont::Bold);
-    formats_[progsmith::Keyword::Instruction].setForeground(QColor(0, 110, 120));
-    number_.setForeground(QColor(170, 80, 0));
-    comment_.setForeground(QColor(110, 110, 110));
     comment_.setFontItalic(true);
+    setPalette(QPalette());
+}
+
+void ProgramHighlighter::setPalette(const QPalette& palette) {
+    const ProgramColours colours = programColours(palette);
+    formats_[progsmith::Keyword::Block].setForeground(colours.block);
+    formats_[progsmith::Keyword::Statement].setForeground(colours.statement);
+    formats_[progsmith::Keyword::Instruction].setForeground(colours.instruction);
+    number_.setForeground(colours.number);
+    comment_.setForeground(colours.comment);
+    rehighlight();
 }
 
 int ProgramHighlighter::kindOf(const QString& word) const {
@@ -89,7 +96,8 @@ ProgramTextEdit::ProgramTextEdit(const std::string& modelName, QWidget* parent)
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setTabChangesFocus(false);
-    new ProgramHighlighter(document(), modelName);
+    highlighter_ = new ProgramHighlighter(document(), modelName);
+    highlighter_->setPalette(palette());
     connect(this, &QPlainTextEdit::blockCountChanged, this,
             [this] { setViewportMargins(lineNumberAreaWidth(), 0, 0, 0); });
     connect(this, &QPlainTextEdit::updateRequest, this, &ProgramTextEdit::updateLineNumberArea);
@@ -125,6 +133,12 @@ int ProgramTextEdit::lineNumberAreaWidth() const {
         ++digits;
     digits = qMax(digits, 3);
     return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits;
+}
+
+// The words keep colours that read well on the palette the box is shown with.
+void ProgramTextEdit::changeEvent(QEvent* event) {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) highlighter_->setPalette(palette());
 }
 
 void ProgramTextEdit::resizeEvent(QResizeEvent* event) {

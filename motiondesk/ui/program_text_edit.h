@@ -17,6 +17,8 @@ namespace ui {
 class ProgramHighlighter final : public QSyntaxHighlighter {
 public:
     ProgramHighlighter(QTextDocument* document, const std::string& modelName);
+    // The colours of the words for text shown on the palette.
+    void setPalette(const QPalette& palette);
 
 protected:
     void highlightBlock(const QString& text) override;
@@ -46,6 +48,7 @@ public:
     int lineNumberAreaWidth() const;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -54,6 +57,7 @@ private:
     void updateLineNumberArea(const QRect& rect, int dy);
 
     QWidget* lineNumbers_;
+    ProgramHighlighter* highlighter_;
 };
 
 } // namespace ui

@@ -3,6 +3,7 @@
 #include "motiondesk/session/handler_runner.h"
 #include "motiondesk/session/window_port.h"
 #include "motiondesk/session/window_services.h"
+#include "motiondesk/ui/colours.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/user_interface.h"
 #include "motiondesk/ui/widgets.h"
@@ -124,7 +125,10 @@ void VariablesWindow::show(int index, const std::string& text) {
     if (!value.isEmpty() && box->property("read").toBool()) {
         changedAt_[size_t(index)] = sinceOpen_.elapsed();
         box->setProperty("changed", true);
-        box->setStyleSheet("background: #fff2a8;");
+        QPalette marked = palette();
+        marked.setColor(QPalette::Base, ui::changedBackground(palette()));
+        marked.setColor(QPalette::Text, ui::changedText(palette()));
+        box->setPalette(marked);
     }
     box->setProperty("read", true);
 }
@@ -136,7 +140,7 @@ void VariablesWindow::unmarkOldChanges() {
             continue;
         changedAt_[k] = kNeverChanged;
         V0_[k]->setProperty("changed", false);
-        V0_[k]->setStyleSheet(QString());
+        V0_[k]->setPalette(QPalette());
     }
 }
 

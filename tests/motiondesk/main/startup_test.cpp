@@ -6,6 +6,7 @@
 #include "motiondesk/session/port_loan.h"
 
 #include <QGroupBox>
+#include <QScrollArea>
 
 namespace maintest {
 namespace {
@@ -189,9 +190,18 @@ TEST_F(Startup, ProgramControlHasItsOwnFrame) {
     open();
     QGroupBox* frame = window->programControlFrame();
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(frame->parentWidget(), window.get());
+    EXPECT_EQ(frame->window(), window.get());
     EXPECT_EQ(window->objectName(), "frmMain");
     EXPECT_EQ(window->windowTitle(), "LMC-7 Program");
+}
+
+// On a 1366 x 768 screen (728 high below a panel, less the title bar and the status line) every
+// frame shows without scrolling.
+TEST_F(Startup, TheFramesFitASmallLaptopScreen) {
+    open();
+    const QSize needed = find<QScrollArea>("MainScroll")->widget()->minimumSizeHint();
+    EXPECT_LE(needed.width(), 1366 - 30);
+    EXPECT_LE(needed.height(), 728 - 30 - 40);
 }
 
 } // namespace
