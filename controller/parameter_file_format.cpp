@@ -118,6 +118,21 @@ void applyParameterFileLines(const std::vector<std::string>& lines, SetupPanel& 
         if (!applyLine(kLines[i], lines[i + 1], panel)) return;
 }
 
+std::optional<std::string> parameterFileProblem(const std::vector<std::string>& lines) {
+    if (lines.empty() || !common::toWholeNumber(lines[0]))
+        return std::string("line 1 holds no polarity word");
+    SetupPanel scratch;
+    for (size_t i = 0; i < std::size(kLines); ++i) {
+        if (i + 1 >= lines.size())
+            return "it ends after line " + std::to_string(lines.size()) + " of " +
+                   std::to_string(kParameterFileLines);
+        if (!applyLine(kLines[i], lines[i + 1], scratch))
+            return "line " + std::to_string(i + 2) + " holds \"" + lines[i + 1] +
+                   "\", which is not what that line takes";
+    }
+    return std::nullopt;
+}
+
 std::string asFileLine(const std::string& text) {
     std::string line = text;
     line.erase(

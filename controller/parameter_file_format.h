@@ -6,6 +6,7 @@
 
 #include "controller/setup_panel.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ std::vector<std::string> parameterFileLines(const SetupPanel& panel);
 // take (the file ends, a number line holds no number, a check-box line not 0, 1 or 2): what
 // was filled keeps its new value, the rest its old one. Lines after the 32nd are not read.
 void applyParameterFileLines(const std::vector<std::string>& lines, SetupPanel& panel);
+
+// Why the lines are no whole parameter file (a line short, a line its position cannot take);
+// nothing when all 32 lines are what they should be.
+std::optional<std::string> parameterFileProblem(const std::vector<std::string>& lines);
 
 // A text as one line of a file: a line break inside it (a controller reply may carry a line
 // feed) would shift every line after it.

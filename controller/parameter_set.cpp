@@ -173,7 +173,16 @@ bool ParameterSet::stopped() const {
     return !channel_.linkOpen();
 }
 
+// The firmware a setting needs; 0 for one every firmware has.
+int ParameterSet::firmwareNeeded(const std::string& command) {
+    const std::string key = command.substr(0, command.find('='));
+    for (const UploadStep& step : kUploadSteps)
+        if (key == step.query) return step.minimumFirmware;
+    return 0;
+}
+
 bool ParameterSet::send(const std::string& command, Status status) {
+    if (leaveOutLacking_ && firmwareNeeded(command) > firmwareVersion_) return !stopped();
     const auto reply = query(command, status);
     if (refusals_ && reply && *reply != "OK" &&
         (isSetCommand(command) || command == "JO" || command == "JF"))

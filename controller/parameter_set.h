@@ -90,6 +90,10 @@ public:
     void JoystickOn();          // "ON"
     void JoystickOff();         // "OFF"
 
+    // "Down" sends no setting the controller's firmware lacks (the command line does this; the
+    // set-up window sends them all, and the controller refuses them).
+    void leaveOutWhatTheFirmwareLacks() { leaveOutLacking_ = true; }
+
     // The controls filled from the controller's replies since the last call.
     std::set<std::string> takeFilledControls();
     // The controls whose last reply could not be shown (a text where a number belongs, a number
@@ -115,6 +119,7 @@ private:
     // The reply of a query, or nullopt when the exchange failed. Check stopped() afterwards.
     std::optional<std::string> query(const std::string& command, Status status);
     bool stopped() const;
+    static int firmwareNeeded(const std::string& command);
 
     std::optional<VerimoveNumbers> verimoveNumbers();
     std::optional<int32_t> wholeNumberField(std::string& text, const char* fieldName);
@@ -152,6 +157,7 @@ private:
     std::map<std::string, UnreadSetting> unread_; // by query
     // While "Down" runs: the set commands the controller refused.
     std::vector<Refusal>* refusals_ = nullptr;
+    bool leaveOutLacking_ = false;
 };
 
 } // namespace setup

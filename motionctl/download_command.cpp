@@ -36,21 +36,22 @@ std::string quoted(const std::string& text) {
 // Slots 0 .. lastSlot hold the program and then empty slots; the first one that does not is
 // named.
 int verifySlots(LinkSession& session, const std::string& id, const std::vector<std::string>& lines,
-                int32_t lastSlot, Output& out) {
+                int32_t lastSlot, std::string& error, Output& out) {
     Progress progress("Verifying");
     progress.setMaximum(lastSlot + 1);
     for (int32_t slot = 0; slot <= lastSlot; ++slot) {
         std::string reply;
         if (session.transport().SendCommand("SA" + std::to_string(slot), reply) < 0) {
             progress.finish();
-            return out.fail(kLinkFailure, session.failure(id) + " (verifying)");
+            error = session.failure(id) + " (verifying)";
+            return out.fail(kLinkFailure, error);
         }
         const std::string written = size_t(slot) < lines.size() ? lines[size_t(slot)] : "";
         if (bare(reply) != written) {
             progress.finish();
-            return out.fail(kVerifyMismatch,
-                            session.spec().name(id) + ": slot " + std::to_string(slot) + " holds " +
-                                quoted(bare(reply)) + ", not " + quoted(written) + " as written.");
+            error = session.spec().name(id) + ": slot " + std::to_string(slot) + " holds " +
+                    quoted(printable(bare(reply))) + ", not " + quoted(written) + " as written.";
+            return out.fail(kVerifyMismatch, error);
         }
         progress.setValue(slot + 1);
     }
@@ -72,6 +73,7 @@ int run(const QCommandLineParser& parser, Output& out) {
         proglift::DownloadJob job(loaderSetup(model, jobfiles::DownloadOrClear, false), "",
                                   &session.transport(), display);
         job.setProgram(program.lines);
+        job.requireOk();
         const jobfiles::LoaderOutcome outcome = runLoaderJob(job, progress);
         QJsonObject object = idObject(session, id);
         object["model"] = QString::fromStdString(model);
@@ -84,8 +86,10 @@ int run(const QCommandLineParser& parser, Output& out) {
         }
         const int32_t lastSlot = job.lastPageLine();
         object["slots_written"] = qint64(lastSlot + 1);
+        std::string error;
         const int verified =
-            verify ? verifySlots(session, id, program.lines, lastSlot, out) : kDone;
+            verify ? verifySlots(session, id, program.lines, lastSlot, error, out) : kDone;
+        if (!error.empty()) object["error"] = jsonText(error);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         object["verified"] = verify && verified == kDone;

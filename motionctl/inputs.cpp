@@ -10,8 +10,13 @@
 #include "progsmith/compiler/compile_phases.h"
 #include "progsmith/compiler/model_tables.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace motionctl {
 
@@ -27,7 +32,39 @@ std::string knownModels() {
     return list;
 }
 
+// Compiled lines are upper-case letters, digits and the signs & $ -, without blanks: a line with
+// a blank or a lower-case letter is program text, and an empty line would end the program there.
+std::optional<std::string> compiledLineProblem(const std::string& line) {
+    if (line.empty())
+        return std::string("an empty line before the end: the program would stop there.");
+    for (unsigned char c : line)
+        if (c <= ' ' || c > '~' || (c >= 'a' && c <= 'z'))
+            return "\"" + printable(line) +
+                   "\" is no compiled line (program text is compiled when its name ends in .prg).";
+    return std::nullopt;
+}
+
 } // namespace
+
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c >= ' ' && c <= '~') {
+            shown.push_back(char(c));
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+        shown += escaped;
+    }
+    return shown;
+}
+
+bool isPrintable(const std::string& text) {
+    for (unsigned char c : text)
+        if (c < ' ' || c > '~') return false;
+    return true;
+}
 
 void addModelOption(QCommandLineParser& parser) {
     parser.addOption(
@@ -91,6 +128,11 @@ ProgramLines readProgram(const std::string& path, const std::string& model, Outp
                 error.selectsLine ? path + ":" + std::to_string(error.line) : path;
             throw Stop{out.fail(kFailed, where + ": " + error.message)};
         }
+        if (outcome.lines.size() > size_t(slotCount(model)))
+            throw Stop{out.fail(kFailed, path + ": the program compiles to " +
+                                             std::to_string(outcome.lines.size()) + " lines; the " +
+                                             model + " has " + std::to_string(slotCount(model)) +
+                                             " program slots.")};
         program.lines = std::move(outcome.lines);
         program.sourceLines = std::move(outcome.sourceLines);
         program.compiledHere = true;
@@ -112,6 +154,10 @@ ProgramLines readProgram(const std::string& path, const std::string& model, Outp
         throw Stop{out.fail(kFileFailure, path + " has more compiled lines than the " + model +
                                               " has program slots (" +
                                               std::to_string(slotCount(model)) + ").")};
+    for (size_t i = 0; i < compiled.lines.size(); ++i)
+        if (const auto problem = compiledLineProblem(compiled.lines[i]))
+            throw Stop{
+                out.fail(kFileFailure, path + ":" + std::to_string(i + 1) + ": " + *problem)};
     program.lines = std::move(compiled.lines);
     return program;
 }
@@ -140,10 +186,41 @@ std::string joinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// A regular file (or a link to one) is replaced through a temporary file and a rename, so it is
+// never half-written; a link stays a link. A device or a pipe (/dev/stdout, a FIFO) is written
+// straight into.
 void writeFile(const std::string& path, const std::string& bytes, Output& out) {
-    if (const int error = common::replaceFile(path, bytes); error != 0)
-        throw Stop{out.fail(
+    const auto failed = [&](int error) {
+        return Stop{out.fail(
             kFileFailure, "File " + path + " could not be written: " + std::strerror(error) + ".")};
+    };
+    struct stat entry {};
+    std::string target = path;
+    if (::lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
+        char* resolved = ::realpath(path.c_str(), nullptr);
+        if (!resolved) throw failed(errno);
+        target = resolved;
+        std::free(resolved);
+    }
+    if (::stat(target.c_str(), &entry) == 0 && !S_ISREG(entry.st_mode)) {
+        if (S_ISDIR(entry.st_mode))
+            throw Stop{out.fail(kFileFailure, "File " + path + " is a folder.")};
+        const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) throw failed(errno);
+        std::size_t written = 0;
+        while (written < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+            if (n < 0) {
+                const int error = errno;
+                ::close(fd);
+                throw failed(error);
+            }
+            written += std::size_t(n);
+        }
+        ::close(fd);
+        return;
+    }
+    if (const int error = common::replaceFile(target, bytes); error != 0) throw failed(error);
 }
 
 void writeLines(const std::string& path, std::vector<std::string> lines, FileKind kind,

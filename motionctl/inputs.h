@@ -68,6 +68,11 @@ std::string perIdPath(const std::string& path, const std::string& id, bool sever
 // Lines as a JSON array of texts.
 QJsonArray jsonLines(const std::vector<std::string>& lines);
 
+// Text as one line of output: bytes outside printable ASCII as \xNN.
+std::string printable(const std::string& text);
+// True when every byte is printable ASCII: what a controller answers (garbage on the line is not).
+bool isPrintable(const std::string& text);
+
 // Lines of text, split at LF (a CR before it is dropped).
 std::string joinLines(const std::vector<std::string>& lines);
 

@@ -149,8 +149,10 @@ LinkSpec linkOption(const QCommandLineParser& parser, Output& out) {
     } else if (port.rfind("tcp:", 0) == 0) {
         spec.kind = LinkSpec::Kind::Tcp;
         parseTcp(port.substr(4), spec, out);
-        if (spec.ids.size() > 1)
-            throw Stop{out.usage("a TCP link reaches one controller; give one --id at most.")};
+        // Over TCP a command goes out bare: there is no address for an ID to be.
+        if (parser.isSet("id"))
+            throw Stop{out.usage("a TCP link reaches one controller and carries no device ID; "
+                                 "leave out --id.")};
     } else if (port.size() > 3 && (port.rfind("COM", 0) == 0 || port.rfind("com", 0) == 0)) {
         const auto number = wholeNumber(port.substr(3), 1, 255);
         if (!number) throw Stop{out.usage("--port " + port + " is no COM port 1..255.")};

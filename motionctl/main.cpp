@@ -33,7 +33,7 @@ constexpr const char* kExitHelp =
     "3 a verify found a different slot; 4 a link or controller failure; 5 a file cannot be read\n"
     "or written.\n";
 
-void printOverview() {
+void printOverview(std::FILE* to) {
     std::string text =
         "Usage: motionctl COMMAND [ARGUMENTS] [--json]\n\n"
         "Compiles, downloads, verifies, uploads and runs controller programs without a window.\n\n"
@@ -46,7 +46,20 @@ void printOverview() {
             "\n--json writes one JSON object per line on standard output.\n"
             "motionctl COMMAND --help describes a command.\n\n" +
             kExitHelp;
-    std::fputs(text.c_str(), stdout);
+    std::fputs(text.c_str(), to);
+}
+
+// Text broken into lines of at most width characters at blanks.
+QString wrapped(const QString& text, int width) {
+    QString lines, line;
+    for (const QString& word : text.split(' ', Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+            lines += line + "\n";
+            line.clear();
+        }
+        line += (line.isEmpty() ? "" : " ") + word;
+    }
+    return lines + line;
 }
 
 const Command* findCommand(const char* name) {
@@ -57,8 +70,7 @@ const Command* findCommand(const char* name) {
 
 int runCommand(const Command& command, const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QString("motionctl %1 %2\n\n%3").arg(command.name, command.synopsis, command.details));
+    parser.setApplicationDescription(wrapped(command.details, 80));
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     parser.addOption(help);
     parser.addOption({"json", "One JSON object per line on standard output."});
@@ -71,7 +83,8 @@ int runCommand(const Command& command, const QStringList& arguments) {
         // Qt's first line names the program only; the command goes with it.
         const auto end = text.find('\n');
         text.replace(0, end,
-                     "Usage: motionctl " + std::string(command.name) + " " + command.synopsis);
+                     "Usage: motionctl " + std::string(command.name) + " " + command.synopsis +
+                         "\n");
         const bool takesLink = std::strstr(command.synopsis, "LINK") != nullptr;
         std::fputs(
             (text + (takesLink ? "\n" + std::string(kLinkHelp) : "") + "\n" + kExitHelp).c_str(),
@@ -91,18 +104,26 @@ int runCommand(const Command& command, const QStringList& arguments) {
 int main(int argc, char* argv[]) {
     using namespace motionctl;
     QCoreApplication app(argc, argv);
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
-        std::strcmp(argv[1], "help") == 0) {
-        printOverview();
-        return argc < 2 ? kUsage : kDone;
+    // Without a command that is a usage error: the overview goes to standard error.
+    if (argc < 2) {
+        printOverview(stderr);
+        return kUsage;
     }
-    const Command* command = findCommand(argv[1]);
+    const bool help = std::strcmp(argv[1], "help") == 0;
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+        (help && argc == 2)) {
+        printOverview(stdout);
+        return kDone;
+    }
+    // "help COMMAND" is "COMMAND --help".
+    const Command* command = findCommand(argv[help ? 2 : 1]);
     if (!command) {
         std::fprintf(stderr, "motionctl: there is no command \"%s\".\nTry 'motionctl --help'.\n",
-                     argv[1]);
+                     argv[help ? 2 : 1]);
         return kUsage;
     }
     QStringList arguments = app.arguments();
     arguments.removeAt(1);
+    if (help) arguments = {arguments[0], "--help"};
     return runCommand(*command, arguments);
 }

@@ -12,6 +12,8 @@
 #include "link/command_channel.h"
 #include "link/failure_notices.h"
 
+#include <set>
+
 namespace motionctl {
 
 namespace {
@@ -59,29 +61,53 @@ int run(const QCommandLineParser& parser, Output& out) {
     const LinkSpec link = linkOption(parser, out);
     if (save && parser.isSet("store")) return out.usage("--store goes with load.");
     std::vector<std::string> fileLines;
-    if (!save)
+    if (!save) {
         fileLines = readTextLines(path, setup::kLargestSetupFileBytes, "parameter file", out);
+        // Checked before anything is sent: loading stops the controller's programs first.
+        if (const auto problem = setup::parameterFileProblem(fileLines))
+            return out.fail(kFileFailure, path + " is no parameter file: " + *problem + ".");
+    }
 
     LinkSession session(link);
     return forEachId(session, out, [&](const std::string& id) {
+        QJsonObject object = idObject(session, id);
+        const auto failed = [&](const std::string& error) {
+            object["ok"] = false;
+            object["error"] = jsonText(error);
+            out.object(object);
+            return out.fail(kLinkFailure, error);
+        };
         Messages messages;
         Answers answers(parser.isSet("store"));
         transport::CommandChannel channel(session.transport(), messages);
         transport::RealClock clock;
         std::string version;
-        if (session.transport().SendCommand("VER", version) < 0)
-            return out.fail(kLinkFailure, session.failure(id));
+        if (session.transport().SendCommand("VER", version) < 0) return failed(session.failure(id));
         const int16_t firmware = controller::firmwareVersionFromReply(version);
         setup::SetupPanel panel;
         setup::ParameterSet parameters(channel, answers, clock, panel, firmware);
+        parameters.leaveOutWhatTheFirmwareLacks();
         // A file that ends early leaves the settings it does not reach as the controller has
         // them, so the controller's come first.
         parameters.UploadParameters(true);
-        if (!channel.linkOpen()) return out.fail(kLinkFailure, session.failure(id));
-        QJsonObject object = idObject(session, id);
+        if (!channel.linkOpen()) return failed(session.failure(id));
+        // A setting whose reply is no value it can take is garbage on the line, not a setting.
+        const std::set<std::string> unread = parameters.unreadControls(panel);
+        if (!unread.empty()) {
+            std::string names;
+            for (const std::string& name : unread)
+                names += (names.empty() ? "" : ", ") + name;
+            return failed(link.name(id) + ": the controller's replies for " + names +
+                          " are no values they take.");
+        }
+        const std::vector<std::string> lines = setup::parameterFileLines(panel);
+        for (const std::string& line : lines)
+            if (!isPrintable(line))
+                return failed(link.name(id) + ": the controller answered \"" + printable(line) +
+                              "\" for a setting.");
         if (save) {
             const std::string file = perIdPath(path, id, link.ids.size() > 1);
-            writeLines(file, setup::parameterFileLines(panel), FileKind::Text, out);
+            writeLines(file, lines, FileKind::Text, out);
             object["file"] = jsonText(file);
             object["ok"] = true;
             out.object(object);
@@ -102,13 +128,17 @@ int run(const QCommandLineParser& parser, Output& out) {
         object["stored"] = ok && parser.isSet("store");
         object["ok"] = ok;
         if (!ok) {
+            // The parameter set's messages, on one line.
             std::string said;
             for (const std::string& text : messages.texts)
                 said += (said.empty() ? "" : " ") + text;
-            if (!channel.linkOpen()) said = session.failure(id);
-            object["error"] = jsonText(said);
+            for (char& c : said)
+                if (c == '\r' || c == '\n') c = ' ';
+            std::string error = link.name(id) + ": " + said;
+            if (!channel.linkOpen()) error = session.failure(id);
+            object["error"] = jsonText(error);
             out.object(object);
-            return out.fail(kLinkFailure, link.name(id) + ": " + said);
+            return out.fail(kLinkFailure, error);
         }
         out.object(object);
         out.line(link.name(id) + ": settings loaded from " + path +

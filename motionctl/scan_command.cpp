@@ -52,6 +52,7 @@ int run(const QCommandLineParser& parser, Output& out) {
     std::vector<LinkSpec> ports;
     const std::string folder = portsFolder() + "/EXE";
     if (parser.isSet("ports")) {
+        if (listOption(parser, "ports").isEmpty()) return out.usage("--ports names no port.");
         for (const QString& port : listOption(parser, "ports")) {
             QCommandLineParser one;
             addLinkOptions(one);
@@ -72,6 +73,7 @@ int run(const QCommandLineParser& parser, Output& out) {
     std::vector<std::string> bauds(std::begin(kScanBauds), std::end(kScanBauds));
     if (parser.isSet("bauds")) {
         bauds.clear();
+        if (listOption(parser, "bauds").isEmpty()) return out.usage("--bauds names no rate.");
         for (const QString& baud : listOption(parser, "bauds")) {
             bool ok = false;
             const int rate = baud.toInt(&ok);
@@ -107,10 +109,15 @@ int run(const QCommandLineParser& parser, Output& out) {
             request.BaudRate = baud;
             progress.setLabel("Scanning " + portName + " at " + baud);
             if (auto failure = link.open(request)) {
-                // A port of the default list that does not open is simply not there.
+                // A port of the default list that is not there is passed over; one that is there
+                // but cannot be opened (held by another program, no rights) is named.
                 if (someChosen) {
                     progress.finish();
                     return out.fail(kLinkFailure, openFailureText(portName, *failure));
+                }
+                if (failure->find("there is no such device") == std::string::npos) {
+                    progress.finish();
+                    out.note("passed over: " + openFailureText(portName, *failure));
                 }
                 done += int64_t(bauds.size() * ids.size());
                 progress.setValue(done);

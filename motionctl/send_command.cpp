@@ -23,12 +23,16 @@ void statusOptions(QCommandLineParser& parser) {
     addLinkOptions(parser);
 }
 
-// A command goes out as one line: a carriage return or line feed in it would be a second
-// command the controller runs unasked.
-std::optional<std::string> lineBreakIn(const QStringList& commands) {
-    for (const QString& command : commands)
+// A command goes out as one line of single-byte text: a carriage return or line feed in it
+// would be a second command the controller runs unasked, and a character beyond Latin-1 has no
+// byte to go out as.
+std::optional<std::string> unsendable(const QStringList& commands) {
+    for (const QString& command : commands) {
         if (command.contains('\r') || command.contains('\n') || command.isEmpty())
             return command.toStdString();
+        for (const QChar c : command)
+            if (c.unicode() > 0xFF) return command.toStdString();
+    }
     return std::nullopt;
 }
 
@@ -36,8 +40,8 @@ int send(const QCommandLineParser& parser, Output& out) {
     const LinkSpec link = linkOption(parser, out);
     const QStringList commands = parser.positionalArguments();
     if (commands.isEmpty()) return out.usage("name at least one command to send.");
-    if (const auto bad = lineBreakIn(commands))
-        return out.usage("a command must be one line of text, not \"" + *bad + "\".");
+    if (const auto bad = unsendable(commands))
+        return out.usage("a command must be one line of single-byte text, not \"" + *bad + "\".");
     LinkSession session(link);
     return forEachId(session, out, [&](const std::string& id) {
         for (const QString& text : commands) {
@@ -54,7 +58,8 @@ int send(const QCommandLineParser& parser, Output& out) {
             object["reply"] = jsonText(reply);
             object["ok"] = true;
             out.object(object);
-            out.line(link.ids.size() > 1 ? id + " " + reply : reply);
+            // One reply to a line: a line break or a control byte in it is shown as \xNN.
+            out.line(link.ids.size() > 1 ? id + " " + printable(reply) : printable(reply));
         }
         return int(kDone);
     });
@@ -142,30 +147,34 @@ int status(const QCommandLineParser& parser, Output& out) {
     return forEachId(session, out, [&](const std::string& id) {
         QJsonObject values;
         std::vector<std::pair<QString, QJsonValue>> inOrder;
-        std::vector<std::string> unread;
+        QJsonObject object = idObject(session, id);
+        const auto failed = [&](const std::string& error) {
+            object["ok"] = false;
+            object["error"] = jsonText(error);
+            out.object(object);
+            return out.fail(kLinkFailure, error);
+        };
         for (const StatusField& field : statusFields()) {
             std::string reply;
             if (session.transport().SendCommand(field.query, reply) < 0)
-                return out.fail(kLinkFailure, session.failure(id));
-            if (const auto value = controller::replyNumber(reply)) {
-                const QJsonObject shown = field.show(*value);
-                for (auto it = shown.begin(); it != shown.end(); ++it) {
-                    values[it.key()] = it.value();
-                    inOrder.emplace_back(it.key(), it.value());
-                }
-            } else {
-                unread.push_back(std::string(field.query) + " answered \"" + reply + "\"");
+                return failed(session.failure(id));
+            // Every value of the snapshot is a number; anything else is not the controller's.
+            const auto value = controller::replyNumber(reply);
+            if (!value)
+                return failed(link.name(id) + ": " + field.query + " answered \"" +
+                              printable(reply) + "\", which is no number.");
+            const QJsonObject shown = field.show(*value);
+            for (auto it = shown.begin(); it != shown.end(); ++it) {
+                values[it.key()] = it.value();
+                inOrder.emplace_back(it.key(), it.value());
             }
         }
-        QJsonObject object = idObject(session, id);
         object["values"] = values;
         object["ok"] = true;
         out.object(object);
         if (link.ids.size() > 1) out.line("ID " + id);
         for (const auto& [name, value] : inOrder)
             out.line(name.toStdString() + ": " + plain(value));
-        for (const std::string& text : unread)
-            out.note(link.name(id) + ": not shown: " + text);
         return int(kDone);
     });
 }

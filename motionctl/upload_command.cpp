@@ -53,6 +53,17 @@ int upload(const QCommandLineParser& parser, Output& out) {
             out.object(object);
             return out.fail(kLinkFailure, link.name(id) + ": " + outcome.LastErrorText);
         }
+        // A slot holds a compiled line; bytes no controller sends are garbage on the line.
+        for (size_t slot = 0; slot < outcome.uploadedLines.size(); ++slot) {
+            if (isPrintable(outcome.uploadedLines[slot])) continue;
+            const std::string error = link.name(id) + ": slot " + std::to_string(slot) +
+                                      " answered \"" + printable(outcome.uploadedLines[slot]) +
+                                      "\", which is no compiled line.";
+            object["ok"] = false;
+            object["error"] = jsonText(error);
+            out.object(object);
+            return out.fail(kLinkFailure, error);
+        }
         object["slots_read"] = qint64(outcome.uploadedLines.size());
         std::vector<std::string> lines = outcome.uploadedLines;
         if (!compiled)

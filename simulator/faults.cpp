@@ -37,6 +37,8 @@ std::optional<FaultPlan> parseFault(std::string_view text) {
         plan.kind = FaultKind::BareCr;
     else if (name == "garbage")
         plan.kind = FaultKind::Garbage;
+    else if (name == "forget")
+        plan.kind = FaultKind::Forget;
     else if (name == "slow" || name == "disconnect") {
         auto count = parseCount(argument);
         if (!count) return std::nullopt;
@@ -86,6 +88,11 @@ std::string FaultInjector::garbage() {
     return text;
 }
 
+bool FaultInjector::forgets(std::string_view command) const {
+    return plan_.kind == FaultKind::Forget && command.find('=') != std::string_view::npos &&
+           (plan_.onlyCommand.empty() || command.starts_with(plan_.onlyCommand));
+}
+
 Transmission FaultInjector::shape(std::string_view command,
                                   const std::optional<std::string>& reply) {
     if (disconnected_) return {{}, true};
@@ -112,6 +119,7 @@ Transmission FaultInjector::shape(std::string_view command,
     }
     case FaultKind::None:
     case FaultKind::Disconnect:
+    case FaultKind::Forget:
         break;
     }
     return immediate(*reply + '\r');

@@ -12,7 +12,9 @@
 
 namespace simulator {
 
-enum class FaultKind { None, NoReply, SlowReply, BareCr, Garbage, Disconnect };
+// Forget: the controller answers a set command "OK" and does not keep what it set (a flash cell
+// that does not take a write); the reply is not shaped.
+enum class FaultKind { None, NoReply, SlowReply, BareCr, Garbage, Disconnect, Forget };
 
 struct FaultPlan {
     FaultKind kind = FaultKind::None;
@@ -21,8 +23,8 @@ struct FaultPlan {
     std::string onlyCommand; // when set, only commands starting with this text are hit
 };
 
-// "none", "no-reply", "slow:<ms>", "bare-cr", "garbage", "disconnect:<n>", each optionally
-// followed by "@<command prefix>". nullopt for anything else.
+// "none", "no-reply", "slow:<ms>", "bare-cr", "garbage", "disconnect:<n>", "forget", each
+// optionally followed by "@<command prefix>". nullopt for anything else.
 std::optional<FaultPlan> parseFault(std::string_view text);
 
 // One byte of a reply and the time between the previous byte (or the end of the command) and it.
@@ -48,6 +50,9 @@ public:
     bool disconnected() const { return disconnected_; }
     // Brings a dropped line back (the adapter was plugged in again).
     void reconnect() { disconnected_ = false; }
+
+    // True when the controller is to answer this set command "OK" without carrying it out.
+    bool forgets(std::string_view command) const;
 
     // reply is the controller's reply without its CR, or nullopt when it stays silent.
     Transmission shape(std::string_view command, const std::optional<std::string>& reply);

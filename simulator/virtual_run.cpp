@@ -111,10 +111,11 @@ RunEnd VirtualRun::run(int64_t limitUs, std::vector<TimedInput> inputs,
     // Inputs of time 0 are there before the programs start.
     for (; next < inputs.size() && inputs[next].atUs == 0; ++next)
         apply(inputs[next].assignment);
-    controller_.execute("SR0=1");
+    // The programs the slots hold: a text of PRG 1 alone has no program 0 to start.
     const DecodedProgram decoded =
         decodeProgram(slots_, progsmith::findModel(controller_.model().code), 101);
-    if (decoded.start(1) >= 0) controller_.execute("SR1=1");
+    for (int thread = 0; thread < ProgramInterpreter::kThreads; ++thread)
+        if (decoded.start(thread) >= 0) controller_.execute("SR" + std::to_string(thread) + "=1");
 
     while (programsRunning() && nowUs_ - startUs < limitUs) {
         const int64_t until = next < inputs.size()

@@ -43,7 +43,7 @@ public:
     bool load(const std::vector<std::string>& lines, std::string& error);
     // One input change now; false when the controller does not take it.
     bool apply(std::string_view assignment);
-    // Starts program 0, and program 1 when the slots hold one, then runs until both have ended or
+    // Starts each program the slots hold (0, 1 or both), then runs until they have ended or
     // limitUs of controller time have passed, applying each input at its time (in time order).
     // trace, when set, gets every executed slot with the controller time it ran at (the end of
     // its millisecond tick, from the start of the run).

@@ -2,6 +2,7 @@
 
 #include "jobfiles/compiled_program.h"
 #include "jobfiles/file_names.h"
+#include "link/port_diagnosis.h"
 #include "proglift/loader/controller_models.h"
 
 namespace proglift {
@@ -45,6 +46,16 @@ bool DownloadJob::writeSlot(int32_t slot, const std::string& line) {
     if (!reply.empty() && reply.front() == '?') {
         fail("Slot " + std::to_string(slot) + " refused: " + reply);
         return false;
+    }
+    if (requireOk_) {
+        std::string answer = reply;
+        while (!answer.empty() && (answer.back() == '\r' || answer.back() == '\n'))
+            answer.pop_back();
+        if (answer != "OK") {
+            fail("Slot " + std::to_string(slot) + ": the controller answered \"" +
+                 transport::printableName(answer) + "\" instead of OK");
+            return false;
+        }
     }
     ++slotsWritten_;
     return true;

@@ -16,6 +16,9 @@ public:
     bool writeResult() const override;
     // The compiled lines to download, given in hand instead of read from the set-up's file.
     void setProgram(std::vector<std::string> lines);
+    // Every write must be answered "OK": any other answer (garbage on the line) fails the job.
+    // The loader takes any answer but a refusal, as it always has; the command line asks more.
+    void requireOk() { requireOk_ = true; }
     // The slot after the last one the job writes: the end of the page the program ends in.
     int32_t lastPageLine() const { return LastPageLine; }
 
@@ -39,6 +42,7 @@ private:
     int32_t LastPageLine = -1;
     std::vector<std::string> downloadlist;
     bool programGiven_ = false;
+    bool requireOk_ = false;
     // Slots 0 .. slotsWritten_ - 1 have been written (or emptied) and answered.
     int32_t slotsWritten_ = 0;
 };

@@ -144,7 +144,8 @@ Serves simulated controllers on a pseudo-terminal, TCP and/or the USB stand-in.
   --state KEY=VALUE   start state, repeatable: any set command (HSPD=5000, V7=3, SA0=...) or
                       PX, EX, DI, DO, AI1, AI2, SASTAT[0|1], SPC[0|1], LTS, SYNS, LIMIT+, LIMIT-,
                       HOMEIN, LATCHIN, ZINDEX
-  --fault FAULT       no-reply | slow:MS | bare-cr | garbage | disconnect:N, optionally
+  --fault FAULT       no-reply | slow:MS | bare-cr | garbage | disconnect:N | forget (set
+                      commands answered OK but not carried out), optionally
                       followed by @PREFIX to hit only commands starting with PREFIX
   --wire-time         pace serial replies at 10 bits per character of the baud rate
   --log FILE          append "<endpoint> <id> <command>" for every command received
