@@ -6,7 +6,8 @@
 # A file's room: the deepest folder of this list that holds it.
 set(rooms
     motionctl
-    motiondesk/app motiondesk/main motiondesk/setup motiondesk/connection motiondesk/windows
+    motiondesk/app motiondesk/main motiondesk/plot motiondesk/setup motiondesk/connection
+    motiondesk/windows
     motiondesk/jobs motiondesk/session motiondesk/ui
     proglift/loader proglift/windows proglift
     progsmith/compiler progsmith
@@ -33,9 +34,11 @@ set(allowed_motiondesk/windows
     motiondesk/jobs motiondesk/session link motiondesk/ui progsmith/compiler
     common)
 set(allowed_motiondesk/connection motiondesk/session link motiondesk/ui common)
+# The plot draws what the main window hands it; it knows no window but its own.
+set(allowed_motiondesk/plot motiondesk/ui common)
 set(allowed_motiondesk/main
-    motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session controller link
-    jobfiles motiondesk/ui progsmith/compiler common)
+    motiondesk/plot motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session
+    controller link jobfiles motiondesk/ui progsmith/compiler common)
 set(allowed_motiondesk/app
     motiondesk/main motiondesk/connection motiondesk/windows motiondesk/setup motiondesk/jobs
     motiondesk/session link jobfiles motiondesk/ui common)

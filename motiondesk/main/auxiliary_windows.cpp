@@ -27,6 +27,7 @@ void AuxiliaryWindows::openVariables() {
     if (!channel_.linkOpen()) return;
     const session::PortLoan loan(mainPort_);
     windows::VariablesWindow variables(services_, window_);
+    if (variablesOpened) variablesOpened(variables);
     variables.exec();
 }
 

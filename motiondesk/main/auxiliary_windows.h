@@ -13,6 +13,12 @@ class CommandChannel;
 
 class QWidget;
 
+namespace windows {
+class VariablesWindow;
+}
+
+#include <functional>
+
 namespace mainwindow {
 
 class AuxiliaryWindows {
@@ -24,6 +30,9 @@ public:
     void openTerminal();    // "Terminal": asks the controller its name first
     void openVariables();   // "Variables"
     void openMultiThread(); // "X-Thread": firmware 222 and later
+
+    // Runs when the variables window has been made, before it is shown (the plot's hooks).
+    std::function<void(windows::VariablesWindow&)> variablesOpened;
 
 private:
     const session::WindowServices& services_;

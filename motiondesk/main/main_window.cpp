@@ -10,10 +10,12 @@
 #include "motiondesk/main/main_panel.h"
 #include "motiondesk/main/main_window_layout.h"
 #include "motiondesk/main/motion_control.h"
+#include "motiondesk/main/plot_sample.h"
 #include "motiondesk/main/program_control.h"
 #include "motiondesk/main/setup_checks.h"
 #include "motiondesk/main/startup.h"
 #include "motiondesk/main/status_poll.h"
+#include "motiondesk/plot/plot_window.h"
 #include "motiondesk/session/handler_runner.h"
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_services.h"
@@ -25,6 +27,7 @@
 #include "motiondesk/ui/program_text_edit.h"
 #include "motiondesk/ui/user_interface.h"
 #include "motiondesk/ui/widgets.h"
+#include "motiondesk/windows/variables_window.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -33,6 +36,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -74,6 +78,10 @@ public:
     void release();
     void showLinkStatus();
     void colourLinkStatus();
+    void openPlot();
+    // The end of a poll cycle: the plot gets its values (only while the link is up).
+    void feedPlot();
+    long long nowMs() const;
     void reconnect();
     bool reopenUsb();
 
@@ -97,6 +105,9 @@ public:
     MainWindowFrames frames;
     QTimer* Timer1 = nullptr;
     QElapsedTimer cycleStarted;
+    QPointer<plot::PlotWindow> plotWindow;
+    bool plotLinkUp = false;
+    QElapsedTimer plotClock;
     QLabel* linkStatusLine = nullptr;
     QWidget* reconnectButton = nullptr;
     bool linkWasUp = false;
@@ -160,6 +171,11 @@ void MainWindowPrivate::showPanel() {
 void MainWindowPrivate::showLinkStatus() {
     if (!linkStatusLine) return;
     if (reconnectButton) reconnectButton->setVisible(!services.state.LinkOpen);
+    // A lost link ends the plot's traces where they are: nothing stale is drawn after it.
+    if (plotWindow && plotLinkUp && !services.state.LinkOpen) {
+        plotWindow->addGap();
+        plotLinkUp = false;
+    }
     linkWasUp = linkWasUp || services.state.LinkOpen;
     const LinkStatus status = linkStatus(services.state, linkWasUp);
     const QString text = ui::fromLatin1(status.text);
@@ -176,6 +192,32 @@ void MainWindowPrivate::colourLinkStatus() {
     palette.setColor(QPalette::WindowText,
                      up ? ui::goodText(window->palette()) : ui::badText(window->palette()));
     linkStatusLine->setPalette(palette);
+}
+
+long long MainWindowPrivate::nowMs() const {
+    return services.nowMs ? services.nowMs() : plotClock.elapsed();
+}
+
+// One plot for the window, made when first asked for, kept while the window is open.
+void MainWindowPrivate::openPlot() {
+    if (!plotWindow) {
+        plotWindow = new plot::PlotWindow(services.ui, window);
+        plotLinkUp = false;
+    }
+    plotWindow->show();
+    plotWindow->raise();
+    plotWindow->activateWindow();
+}
+
+void MainWindowPrivate::feedPlot() {
+    if (!plotWindow) return;
+    if (!services.state.LinkOpen) {
+        if (plotLinkUp) plotWindow->addGap();
+        plotLinkUp = false;
+        return;
+    }
+    plotLinkUp = true;
+    plotWindow->addSample(plotSample(panel, nowMs()));
 }
 
 void MainWindowPrivate::load() {
@@ -261,6 +303,7 @@ void MainWindowPrivate::connectControls() {
     connectButton("Command7", [this] { poll.DemoMode = false; });
     connectButton("Help", [this] { about(); });
     connectButton("SetupButton", [this] { openSetup(); });
+    binder.onClicked("PlotButton", [this] { openPlot(); });
     // Loading runs its own handler, as at the start.
     binder.onClicked("Reconnect", [this] { reconnect(); });
     // Check boxes: the box has already changed, and act() copies it into the panel.
@@ -301,6 +344,7 @@ void MainWindowPrivate::pollStep() {
     runner.run([this] { poll.tick(); }, starting, false);
     if (poll.cycleRunning()) return Timer1->setInterval(0);
     runner.run([] {}, false, true);
+    feedPlot();
     const qint64 rest = services.timings.pollIntervalMs - cycleStarted.elapsed();
     Timer1->setInterval(int(std::max<qint64>(0, rest)));
 }
@@ -359,6 +403,20 @@ MainWindow::MainWindow(const session::WindowServices& services, QWidget* parent)
                                          d_->binder.find<ui::ProgramTextEdit>("OrgProgram"),
                                          d_->binder.find<QLabel>("CompiledTotal"));
     d_->windows = std::make_unique<AuxiliaryWindows>(d_->services, d_->channel, *d_, this);
+    d_->plotClock.start();
+    // The variables the plot draws come from the variables window's refresh.
+    d_->windows->variablesOpened = [this](windows::VariablesWindow& variables) {
+        if (!d_->plotWindow) return;
+        QPointer<plot::PlotWindow> plot = d_->plotWindow;
+        variables.setPlotHooks(
+            plot->variables(),
+            [plot](std::vector<int> picks) {
+                if (plot) plot->setVariables(std::move(picks));
+            },
+            [this, plot](int number, double value) {
+                if (plot) plot->addVariable(number, d_->nowMs(), value);
+            });
+    };
     d_->Timer1 = new QTimer(this);
     d_->Timer1->setObjectName("Timer1");
     d_->Timer1->setInterval(services.timings.pollIntervalMs);
@@ -381,6 +439,7 @@ MainWindow::~MainWindow() {
 
 void MainWindow::pollTick() {
     d_->act([this] { d_->poll.runCycle(); });
+    d_->feedPlot();
 }
 
 bool MainWindow::pollPaused() const {
@@ -422,6 +481,7 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::done(int result) {
     d_->release();
+    if (d_->plotWindow) d_->plotWindow->close();
     QDialog::done(result);
 }
 

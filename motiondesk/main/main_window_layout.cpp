@@ -136,16 +136,19 @@ QGroupBox* statusFrame() {
     return box;
 }
 
-// The buttons that open the windows which take the port over while they are open, About and
-// Close.
+// The buttons that open the windows which take the port over while they are open, the plot,
+// About and Close.
 QGridLayout* windowButtons() {
     auto* grid = new QGridLayout;
     grid->addWidget(ui::button("SetupButton", "Setup"), 0, 0);
     grid->addWidget(ui::button("ManualTerminal", "Terminal"), 0, 1);
-    grid->addWidget(ui::button("Help", "About"), 0, 2);
-    grid->addWidget(ui::button("Command22", "Variables"), 1, 0);
-    grid->addWidget(ui::button("Command23", "X-Thread"), 1, 1);
-    grid->addWidget(ui::button("CloseButton", "Close"), 1, 2);
+    grid->addWidget(ui::button("Command22", "Variables"), 0, 2);
+    grid->addWidget(ui::button("Command23", "X-Thread"), 1, 0);
+    auto* plot = ui::button("PlotButton", "Plot");
+    plot->setToolTip("Show the polled values against time, and record them");
+    grid->addWidget(plot, 1, 1);
+    grid->addWidget(ui::button("Help", "About"), 1, 2);
+    grid->addWidget(ui::button("CloseButton", "Close"), 2, 2);
     return grid;
 }
 

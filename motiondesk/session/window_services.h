@@ -63,6 +63,8 @@ struct WindowServices {
     WindowTimings timings{};
     // Runs Progsmith and Proglift; null where no window runs a job.
     HelperPrograms* helpers = nullptr;
+    // Milliseconds of a steady clock, for the plot's time stamps; the steady clock when empty.
+    std::function<long long()> nowMs{};
 };
 
 } // namespace session

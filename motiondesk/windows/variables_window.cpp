@@ -1,5 +1,6 @@
 #include "motiondesk/windows/variables_window.h"
 
+#include "common/numbers.h"
 #include "motiondesk/session/handler_runner.h"
 #include "motiondesk/session/window_port.h"
 #include "motiondesk/session/window_services.h"
@@ -18,6 +19,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace windows {
 
 namespace {
@@ -26,6 +29,31 @@ constexpr int kColumns = 5;
 // With the link down the boxes still turn empty in order, this many per wake-up.
 constexpr int kBoxesPerIdleTick = 10;
 constexpr qint64 kNeverChanged = -1;
+constexpr size_t kMostPlotted = 8;
+
+// "1, 5, 12" (or "V1 V5 V12"): the variables 1 to 100 named, each once, the first eight.
+std::vector<int> variablePicks(const QString& text) {
+    std::vector<int> picks;
+    QString digits = text;
+    for (QChar& c : digits)
+        if (!c.isDigit()) c = ' ';
+    for (const QString& word : digits.split(' ', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int number = word.toInt(&ok);
+        if (ok && number >= 1 && number <= 100 &&
+            std::find(picks.begin(), picks.end(), number) == picks.end() &&
+            picks.size() < kMostPlotted)
+            picks.push_back(number);
+    }
+    return picks;
+}
+
+QString picksText(const std::vector<int>& picks) {
+    QStringList words;
+    for (int number : picks)
+        words << QString::number(number);
+    return words.join(", ");
+}
 
 } // namespace
 
@@ -34,7 +62,8 @@ VariablesWindow::VariablesWindow(const session::WindowServices& services, QWidge
       refresh_(std::make_unique<VariablesRefresh>(port_->channel())),
       binder_(std::make_unique<ui::ControlBinder>(this)),
       runner_(std::make_unique<session::HandlerRunner>(services.ui)),
-      commandText_(new QLineEdit(this)), Timer1_(new QTimer(this)) {
+      commandText_(new QLineEdit(this)), plotVariables_(new QLineEdit(this)),
+      Timer1_(new QTimer(this)) {
     setObjectName("VariableForm");
     session::stopOnEscape(this, *port_);
     setWindowTitle("Variables");
@@ -51,6 +80,12 @@ VariablesWindow::VariablesWindow(const session::WindowServices& services, QWidge
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel("Command:"));
     bottom->addWidget(commandText_, 1);
+    bottom->addWidget(new QLabel("Plot V:"));
+    plotVariables_->setObjectName("PlotVariables");
+    plotVariables_->setPlaceholderText("up to 8, e.g. 1, 5, 12");
+    plotVariables_->setToolTip("The variables the Motion Plot draws over time");
+    plotVariables_->setEnabled(false);
+    bottom->addWidget(plotVariables_);
     bottom->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(frames, 1);
@@ -60,6 +95,11 @@ VariablesWindow::VariablesWindow(const session::WindowServices& services, QWidge
         binder_->find<QLineEdit>("V0_" + std::to_string(k));
     binder_->onClicked("Close", [this] { accept(); });
     connect(commandText_, &QLineEdit::returnPressed, this, [this] { sendCommand(); });
+    connect(plotVariables_, &QLineEdit::editingFinished, this, [this] {
+        plotPicks_ = variablePicks(plotVariables_->text());
+        plotVariables_->setText(picksText(plotPicks_));
+        if (picked_) picked_(plotPicks_);
+    });
 
     Timer1_->setObjectName("Timer1");
     Timer1_->setTimerType(Qt::PreciseTimer);
@@ -73,6 +113,16 @@ VariablesWindow::VariablesWindow(const session::WindowServices& services, QWidge
 }
 
 VariablesWindow::~VariablesWindow() = default;
+
+void VariablesWindow::setPlotHooks(std::vector<int> shown,
+                                   std::function<void(std::vector<int>)> picked,
+                                   std::function<void(int, double)> read) {
+    plotPicks_ = std::move(shown);
+    picked_ = std::move(picked);
+    read_ = std::move(read);
+    plotVariables_->setText(picksText(plotPicks_));
+    plotVariables_->setEnabled(true);
+}
 
 QWidget* VariablesWindow::frame(const char* title, int first, int last) {
     auto* box = new QGroupBox(QString::fromLatin1(title), this);
@@ -109,6 +159,10 @@ void VariablesWindow::refreshTick() {
         for (int n = 0; n < (wasOpen ? 1 : kBoxesPerIdleTick); ++n) {
             const VariablesRefresh::Refreshed refreshed = refresh_->tick();
             show(refreshed.index, refreshed.text);
+            const int number = refreshed.index + 1;
+            if (read_ && refresh_->linkOpen() &&
+                std::find(plotPicks_.begin(), plotPicks_.end(), number) != plotPicks_.end())
+                if (const auto value = common::toWholeNumber(refreshed.text)) read_(number, *value);
         }
         Timer1_->setInterval(refresh_->linkOpen() ? services_.timings.refreshIntervalMs
                                                   : services_.timings.idleRefreshIntervalMs);

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,11 @@ public:
 
     // One tick of Timer1 (tests call it directly).
     void refreshTick();
+
+    // The plot: up to eight variables picked in PlotVariables ("1, 5, 12") are handed to it
+    // with every reading of theirs; picked gets the choice, shown the picks already made.
+    void setPlotHooks(std::vector<int> shown, std::function<void(std::vector<int>)> picked,
+                      std::function<void(int number, double value)> read);
     const std::vector<std::string>& unboundControls() const;
 
 protected:
@@ -57,6 +63,10 @@ private:
     std::array<qint64, 100> changedAt_{};
     QElapsedTimer sinceOpen_;
     QLineEdit* commandText_;
+    QLineEdit* plotVariables_;
+    std::vector<int> plotPicks_;
+    std::function<void(std::vector<int>)> picked_;
+    std::function<void(int, double)> read_;
     QTimer* Timer1_;
 };
 
