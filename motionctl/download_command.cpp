@@ -79,10 +79,7 @@ int run(const QCommandLineParser& parser, Output& out) {
         object["model"] = QString::fromStdString(model);
         object["lines"] = qint64(program.lines.size());
         if (!outcome.success) {
-            object["ok"] = false;
-            object["error"] = jsonText(outcome.LastErrorText);
-            out.object(object);
-            return out.fail(kLinkFailure, link.name(id) + ": " + outcome.LastErrorText);
+            return failId(out, object, link.name(id) + ": " + outcome.LastErrorText, kLinkFailure);
         }
         const int32_t lastSlot = job.lastPageLine();
         object["slots_written"] = qint64(lastSlot + 1);

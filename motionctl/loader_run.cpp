@@ -45,6 +45,13 @@ int forEachId(LinkSession& session, Output& out,
     return result;
 }
 
+int failId(Output& out, QJsonObject object, const std::string& error, int code) {
+    object["ok"] = false;
+    object["error"] = jsonText(error);
+    out.object(object);
+    return out.fail(code, error);
+}
+
 QJsonObject idObject(const LinkSession& session, const std::string& id) {
     return {{"link", jsonText(session.spec().name(id))}, {"id", QString::fromStdString(id)}};
 }

@@ -46,4 +46,8 @@ int forEachId(LinkSession& session, Output& out,
 // JSON fields every per-ID object starts with.
 QJsonObject idObject(const LinkSession& session, const std::string& id);
 
+// An ID that failed: its object with "ok": false and the error, and the one line on standard
+// error; returns code.
+int failId(Output& out, QJsonObject object, const std::string& error, int code);
+
 } // namespace motionctl

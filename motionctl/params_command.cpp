@@ -72,10 +72,7 @@ int run(const QCommandLineParser& parser, Output& out) {
     return forEachId(session, out, [&](const std::string& id) {
         QJsonObject object = idObject(session, id);
         const auto failed = [&](const std::string& error) {
-            object["ok"] = false;
-            object["error"] = jsonText(error);
-            out.object(object);
-            return out.fail(kLinkFailure, error);
+            return failId(out, object, error, kLinkFailure);
         };
         Messages messages;
         Answers answers(parser.isSet("store"));

@@ -50,10 +50,7 @@ int send(const QCommandLineParser& parser, Output& out) {
             QJsonObject object = idObject(session, id);
             object["command"] = jsonText(command);
             if (session.transport().SendCommand(command, reply) < 0) {
-                object["ok"] = false;
-                object["error"] = jsonText(session.transport().LastErrorText);
-                out.object(object);
-                return out.fail(kLinkFailure, session.failure(id));
+                return failId(out, object, session.failure(id), kLinkFailure);
             }
             object["reply"] = jsonText(reply);
             object["ok"] = true;
@@ -149,10 +146,7 @@ int status(const QCommandLineParser& parser, Output& out) {
         std::vector<std::pair<QString, QJsonValue>> inOrder;
         QJsonObject object = idObject(session, id);
         const auto failed = [&](const std::string& error) {
-            object["ok"] = false;
-            object["error"] = jsonText(error);
-            out.object(object);
-            return out.fail(kLinkFailure, error);
+            return failId(out, object, error, kLinkFailure);
         };
         for (const StatusField& field : statusFields()) {
             std::string reply;

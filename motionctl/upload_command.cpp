@@ -48,10 +48,7 @@ int upload(const QCommandLineParser& parser, Output& out) {
         QJsonObject object = idObject(session, id);
         object["model"] = QString::fromStdString(model);
         if (!outcome.success) {
-            object["ok"] = false;
-            object["error"] = jsonText(outcome.LastErrorText);
-            out.object(object);
-            return out.fail(kLinkFailure, link.name(id) + ": " + outcome.LastErrorText);
+            return failId(out, object, link.name(id) + ": " + outcome.LastErrorText, kLinkFailure);
         }
         // A slot holds a compiled line; bytes no controller sends are garbage on the line.
         for (size_t slot = 0; slot < outcome.uploadedLines.size(); ++slot) {
@@ -59,10 +56,7 @@ int upload(const QCommandLineParser& parser, Output& out) {
             const std::string error = link.name(id) + ": slot " + std::to_string(slot) +
                                       " answered \"" + printable(outcome.uploadedLines[slot]) +
                                       "\", which is no compiled line.";
-            object["ok"] = false;
-            object["error"] = jsonText(error);
-            out.object(object);
-            return out.fail(kLinkFailure, error);
+            return failId(out, object, error, kLinkFailure);
         }
         object["slots_read"] = qint64(outcome.uploadedLines.size());
         std::vector<std::string> lines = outcome.uploadedLines;
@@ -97,15 +91,13 @@ int clear(const QCommandLineParser& parser, Output& out) {
         ProgressDisplay display(progress);
         proglift::DownloadJob job(loaderSetup(model, jobfiles::DownloadOrClear, true), "",
                                   &session.transport(), display);
+        job.requireOk();
         const jobfiles::LoaderOutcome outcome = runLoaderJob(job, progress);
         QJsonObject object = idObject(session, id);
         object["model"] = QString::fromStdString(model);
-        object["ok"] = outcome.success;
-        if (!outcome.success) {
-            object["error"] = jsonText(outcome.LastErrorText);
-            out.object(object);
-            return out.fail(kLinkFailure, link.name(id) + ": " + outcome.LastErrorText);
-        }
+        if (!outcome.success)
+            return failId(out, object, link.name(id) + ": " + outcome.LastErrorText, kLinkFailure);
+        object["ok"] = true;
         object["slots_emptied"] = slotCount(model);
         out.object(object);
         out.line(link.name(id) + ": " + std::to_string(slotCount(model)) + " slots emptied");
