@@ -125,6 +125,30 @@ TEST_F(InstalledSuite, EachUserCompilesThroughTheInstalledProgramsInAFolderOfThe
     EXPECT_EQ(snapshot(root), installedBefore) << "nothing is written where the suite is installed";
 }
 
+// The installed motionctl loads the installed USB library and follows the port assignments of
+// the user's own program folder.
+TEST_F(InstalledSuite, TheCommandLineReachesControllersOverUsbAndTheUsersPorts) {
+    testing_support::SimProcess sim({"--usb", "{dir}/usb", "--pty", "{dir}/line", "--id", "01"},
+                                    installed("bin/controller-sim"));
+    ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
+    const QString user = home("cli");
+    QDir().mkpath(programFolder(user) + "/EXE/ports");
+    ASSERT_TRUE(QFile::link(sim.path("line"), programFolder(user) + "/EXE/ports/COM2"));
+    for (const QString& port : {QString("usb:KTR01"), QString("COM2")}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("XDG_DATA_HOME");
+        environment.remove("MOTIONCTL_PROGRAM_FOLDER");
+        environment.insert("HOME", user);
+        environment.insert("ZENTORCOM_DIR", sim.path("usb"));
+        QProcess motionctl;
+        motionctl.setProcessEnvironment(environment);
+        motionctl.start(installed("bin/motionctl"), {"send", "--port", port, "VER"});
+        ASSERT_TRUE(motionctl.waitForFinished(60000));
+        EXPECT_EQ(motionctl.exitCode(), 0) << motionctl.readAllStandardError().toStdString();
+        EXPECT_EQ(motionctl.readAllStandardOutput(), "V223\n") << port.toStdString();
+    }
+}
+
 TEST_F(InstalledSuite, ChangedInstalledProgramsReachTheUsersFolderAndTheUsersFilesStay) {
     const QString user = home("user");
     ASSERT_EQ(launch(user, {"quit"}), 0) << errors.toStdString();
