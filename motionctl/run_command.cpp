@@ -67,8 +67,7 @@ std::string seconds(int64_t us) {
 // after the slot.
 class Trace {
 public:
-    Trace(std::string file, const std::vector<int>& sourceLines)
-        : file_(std::move(file)), sourceLines_(sourceLines) {}
+    Trace(std::string file, const simulator::VirtualRun& run) : file_(std::move(file)), run_(run) {}
 
     void add(int64_t us, std::string_view line) {
         if (lines_ > kTraceLineLimit) return;
@@ -87,8 +86,8 @@ public:
         }
         text_.append(line.substr(0, second));
         const int slot = std::atoi(std::string(line.substr(first + 1, second - first - 1)).c_str());
-        if (slot >= 0 && size_t(slot) < sourceLines_.size())
-            text_ += " " + file_ + ":" + std::to_string(sourceLines_[size_t(slot)]);
+        if (const int source = run_.sourceLine(slot); source > 0)
+            text_ += " " + file_ + ":" + std::to_string(source);
         text_.append(line.substr(second));
         text_ += '\n';
     }
@@ -96,7 +95,7 @@ public:
 
 private:
     std::string file_;
-    const std::vector<int>& sourceLines_;
+    const simulator::VirtualRun& run_;
     std::string text_;
     int64_t lines_ = 0;
 };
@@ -150,7 +149,8 @@ int run(const QCommandLineParser& parser, Output& out) {
     simulator::VirtualRun sim(config);
     std::string error;
     if (!sim.load(program.lines, error)) return out.fail(kFileFailure, path + ": " + error);
-    Trace trace(path, program.sourceLines);
+    sim.setSourceLines(program.sourceLines);
+    Trace trace(path, sim);
     std::function<void(int64_t, std::string_view)> sink;
     if (parser.isSet("trace"))
         sink = [&trace](int64_t us, std::string_view line) { trace.add(us, line); };
@@ -168,16 +168,16 @@ int run(const QCommandLineParser& parser, Output& out) {
         QJsonObject shown{{"program", thread},
                           {"state", QString::fromStdString(stateText(state))},
                           {"slot", end.counters[thread]}};
-        if (size_t(end.counters[thread]) < program.sourceLines.size())
-            shown["line"] = program.sourceLines[size_t(end.counters[thread])];
+        if (const int line = sim.sourceLine(end.counters[thread]); line > 0) shown["line"] = line;
         programs.append(shown);
         if (state == 4) {
             ok = false;
             std::string where = "slot " + std::to_string(end.counters[thread]);
             if (shown.contains("line"))
                 where += " (" + path + ":" + std::to_string(shown["line"].toInt()) + ")";
+            shown["fault"] = QString::fromStdString(sim.faultReason(thread));
             out.note(path + ": program " + std::to_string(thread) + " stopped with an error at " +
-                     where + ".");
+                     where + ": " + sim.faultReason(thread) + ".");
         }
         summary += "; program " + std::to_string(thread) + " " + stateText(state);
     }

@@ -107,6 +107,34 @@ ControllerModel::ControllerModel(ControllerConfig config)
     stored_ = {parameters_, variables_, dioTable_, activeId_, activeBaudCode_};
 }
 
+void ControllerModel::copyStateFrom(const ControllerModel& other) {
+    activeId_ = other.activeId_;
+    pendingId_ = other.pendingId_;
+    activeBaudCode_ = other.activeBaudCode_;
+    pendingBaudCode_ = other.pendingBaudCode_;
+    parameters_ = other.parameters_;
+    axis_ = other.axis_;
+    otherAxes_ = other.otherAxes_;
+    incremental_ = other.incremental_;
+    inputs_ = other.inputs_;
+    outputs_ = other.outputs_;
+    std::copy(std::begin(other.analog_), std::end(other.analog_), std::begin(analog_));
+    latchState_ = other.latchState_;
+    latchPosition_ = other.latchPosition_;
+    latchEncoder_ = other.latchEncoder_;
+    syncState_ = other.syncState_;
+    joystick_ = other.joystick_;
+    driverReadOk_ = other.driverReadOk_;
+    driverWriteOk_ = other.driverWriteOk_;
+    driverSettings_ = other.driverSettings_;
+    counterOverride_ = other.counterOverride_;
+    variables_ = other.variables_;
+    dioTable_ = other.dioTable_;
+    stored_ = other.stored_;
+    lastUs_ = other.lastUs_;
+    interpreter_.copyStateFrom(other.interpreter_);
+}
+
 int ControllerModel::baudRate() const {
     return rateForBaudCode(activeBaudCode_);
 }
@@ -137,6 +165,10 @@ void ControllerModel::advance() {
 
 void ControllerModel::setProgramTrace(std::function<void(std::string_view)> sink) {
     interpreter_.setTrace(std::move(sink));
+}
+
+void ControllerModel::setProgramWatch(std::function<bool(int, int32_t)> watch) {
+    interpreter_.setWatch(std::move(watch));
 }
 
 void ControllerModel::advanceTime() {

@@ -57,6 +57,10 @@ public:
     // Power off and on: stored settings come back, the ID and baud rate set with DN= and DB=
     // take effect if they were stored, the axis stands still, volatile variables are 0.
     void powerCycle();
+    // Takes the state of another controller of the same model holding the same program: every
+    // value commands and programs change, the axes and the program threads. Not the slots, the
+    // time source, the command log or the faults.
+    void copyStateFrom(const ControllerModel& other);
 
     const ModelInfo& model() const { return *model_; }
     int firmware() const { return firmware_; }
@@ -77,6 +81,8 @@ public:
     const ProgramInterpreter& programs() const { return interpreter_; }
     // One line per executed program slot (see ProgramInterpreter::setTrace).
     void setProgramTrace(std::function<void(std::string_view)> sink);
+    // Asked before each program slot runs (see ProgramInterpreter::setWatch).
+    void setProgramWatch(std::function<bool(int thread, int32_t slot)> watch);
 
 private:
     friend class ControllerProgramDevice;

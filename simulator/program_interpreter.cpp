@@ -85,10 +85,12 @@ void ProgramInterpreter::run(int thread, const std::vector<std::string>& slots) 
 void ProgramInterpreter::start(int thread, std::shared_ptr<const DecodedProgram> program) {
     Thread& t = threads_[size_t(thread)];
     t = Thread{};
+    faults_[size_t(thread)].clear();
     t.program = std::move(program);
     const int32_t start = t.program->start(thread);
     if (start < 0) {
         t.state = kErrored;
+        faults_[size_t(thread)] = "the slots hold no program " + std::to_string(thread);
         if (trace_)
             trace_(std::to_string(thread) + " - fault: the slots hold no program " +
                    std::to_string(thread));
@@ -141,6 +143,19 @@ int32_t ProgramInterpreter::timer() const {
     return int32_t(std::min<int64_t>(INT32_MAX, (left + 999) / 1000));
 }
 
+void ProgramInterpreter::copyStateFrom(const ProgramInterpreter& other) {
+    threads_ = other.threads_;
+    clockUs_ = other.clockUs_;
+    timerEndUs_ = other.timerEndUs_;
+    credit_ = other.credit_;
+    statements_ = other.statements_;
+    faults_ = other.faults_;
+}
+
+void ProgramInterpreter::setWatch(std::function<bool(int, int32_t)> watch) {
+    watch_ = std::move(watch);
+}
+
 void ProgramInterpreter::setTrace(std::function<void(std::string_view)> sink) {
     trace_ = std::move(sink);
 }
@@ -172,7 +187,7 @@ void ProgramInterpreter::advance(int64_t elapsedUs, const std::function<void(int
         for (int i = 0; i < kThreads; ++i) {
             Thread& t = threads_[size_t(i)];
             if (!t.running() || stillWaiting(t)) continue;
-            if (trace_)
+            if (trace_ || watch_)
                 execute<true>(i, budget);
             else
                 execute<false>(i, budget);
@@ -223,6 +238,9 @@ template <bool kTrace> void ProgramInterpreter::execute(int index, int64_t budge
     std::string_view fault;
     bool leave = false;
     while (executed < budget && !leave) {
+        if constexpr (kTrace) {
+            if (watch_ && watch_(index, pc)) break;
+        }
         const int32_t slot = pc;
         const Instruction& in = code[slot];
         pc = in.next;
@@ -340,7 +358,7 @@ template <bool kTrace> void ProgramInterpreter::execute(int index, int64_t budge
             statements_ += uint64_t(executed);
             return;
         }
-        if constexpr (kTrace) {
+        if (kTrace && trace_) {
             std::string suffix;
             if (changesVariable(in.op))
                 suffix =
@@ -382,6 +400,7 @@ void ProgramInterpreter::raise(int index, const DecodedProgram& program, std::st
     Thread& t = threads_[size_t(index)];
     t.state = kErrored;
     t.wait = Wait::None;
+    faults_[size_t(index)] = std::string(reason);
     if (trace_) traceSlot(index, program, t.pc, " fault: " + std::string(reason));
 }
 

@@ -83,6 +83,16 @@ public:
     // variable it changed, or " fault: <reason>" when it faulted. Empty: no trace.
     void setTrace(std::function<void(std::string_view)> sink);
 
+    // Asked before a thread runs a slot, with the thread and the slot: true holds the thread at
+    // that slot, not run, for the rest of its tick (the program simulator's breakpoints and
+    // steps). Empty: no one asks, and nothing is slower for it.
+    void setWatch(std::function<bool(int thread, int32_t slot)> watch);
+    // Why the thread stopped in state 4; empty for any other state.
+    const std::string& faultReason(int thread) const { return faults_[size_t(thread)]; }
+
+    // The threads, clock and timer of another interpreter (of the same model).
+    void copyStateFrom(const ProgramInterpreter& other);
+
     // Statements executed since construction (for the benchmark).
     uint64_t statementsExecuted() const { return statements_; }
 
@@ -120,6 +130,8 @@ private:
     int64_t credit_ = 0;
     uint64_t statements_ = 0;
     std::function<void(std::string_view)> trace_;
+    std::function<bool(int, int32_t)> watch_;
+    std::array<std::string, kThreads> faults_;
 };
 
 } // namespace simulator

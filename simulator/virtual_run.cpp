@@ -37,30 +37,56 @@ std::optional<TimedInput> parseTimedInput(std::string_view text) {
     return input;
 }
 
-VirtualRun::VirtualRun(ControllerConfig config) : controller_(std::move(config)) {
-    controller_.setTimeSource([this] { return nowUs_; });
+VirtualRun::VirtualRun(ControllerConfig config) : config_(std::move(config)) {
+    fresh();
+}
+
+VirtualRun::~VirtualRun() = default;
+
+// A controller as it comes out of the box, its clock at 0, the slots loaded.
+void VirtualRun::fresh() {
+    nowUs_ = 0;
+    controller_ = std::make_unique<ControllerModel>(config_);
+    controller_->setTimeSource([this] { return nowUs_; });
+    for (size_t i = 0; i < slots_.size(); ++i)
+        controller_->setState("SA" + std::to_string(i) + "=" + slots_[i]);
+}
+
+int VirtualRun::sourceLine(int32_t slot) const {
+    return slot >= 0 && size_t(slot) < sourceLines_.size() ? sourceLines_[size_t(slot)] : 0;
 }
 
 bool VirtualRun::load(const std::vector<std::string>& lines, std::string& error) {
-    const size_t slots = size_t(controller_.model().lineLimit);
+    const size_t slots = size_t(controller_->model().lineLimit);
     if (lines.size() > slots) {
         error = "the program has " + std::to_string(lines.size()) + " compiled lines, the " +
-                std::string(controller_.model().code) + " " + std::to_string(slots) +
+                std::string(controller_->model().code) + " " + std::to_string(slots) +
                 " program slots";
         return false;
     }
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].empty() || !controller_.setState("SA" + std::to_string(i) + "=" + lines[i])) {
+        if (lines[i].empty() || !controller_->setState("SA" + std::to_string(i) + "=" + lines[i])) {
             error = "slot " + std::to_string(i) + " does not take the compiled line \"" + lines[i] +
                     "\"";
             return false;
         }
     }
     slots_ = lines;
+    log_.clear();
+    checkpoints_.clear();
+    dropped_ = 0;
     return true;
 }
 
 bool VirtualRun::apply(std::string_view assignment) {
+    beginOperation();
+    if (!setInput(assignment)) return false;
+    endOperation({Operation::Input, 0, 0, std::string(assignment), {}}, nowUs_,
+                 controller_->programs().statementsExecuted());
+    return true;
+}
+
+bool VirtualRun::setInput(std::string_view assignment) {
     const auto equals = assignment.find('=');
     const std::string_view key = assignment.substr(0, equals);
     // One input bit: DI<n>.
@@ -71,17 +97,17 @@ bool VirtualRun::apply(std::string_view assignment) {
             return false;
         const std::string_view level = assignment.substr(equals + 1);
         if (level != "0" && level != "1") return false;
-        const int32_t word = std::atoi(controller_.value("DI").c_str());
+        const int32_t word = std::atoi(controller_->value("DI").c_str());
         const int32_t mask = int32_t(1u << (bit - 1));
-        return controller_.setState("DI=" +
-                                    std::to_string(level == "1" ? word | mask : word & ~mask));
+        return controller_->setState("DI=" +
+                                     std::to_string(level == "1" ? word | mask : word & ~mask));
     }
-    return controller_.setState(assignment);
+    return controller_->setState(assignment);
 }
 
 bool VirtualRun::programsRunning() const {
     for (int thread = 0; thread < ProgramInterpreter::kThreads; ++thread) {
-        const int state = controller_.programs().state(thread);
+        const int state = controller_->programs().state(thread);
         if (state == ProgramInterpreter::kRunning || state == ProgramInterpreter::kPaused)
             return true;
     }
@@ -91,7 +117,7 @@ bool VirtualRun::programsRunning() const {
 void VirtualRun::advanceTo(int64_t us) {
     while (nowUs_ < us) {
         nowUs_ = std::min(us, nowUs_ + kStepUs);
-        controller_.advance();
+        controller_->advance();
         if (!programsRunning()) return;
     }
 }
@@ -101,21 +127,17 @@ RunEnd VirtualRun::run(int64_t limitUs, std::vector<TimedInput> inputs,
     std::stable_sort(inputs.begin(), inputs.end(),
                      [](const TimedInput& a, const TimedInput& b) { return a.atUs < b.atUs; });
     if (trace)
-        controller_.setProgramTrace(
-            [this, trace, startUs = controller_.programs().clockUs()](std::string_view line) {
-                trace(controller_.programs().clockUs() - startUs, line);
+        controller_->setProgramTrace(
+            [this, trace, startUs = controller_->programs().clockUs()](std::string_view line) {
+                trace(controller_->programs().clockUs() - startUs, line);
             });
     const int64_t startUs = nowUs_;
-    const uint64_t statementsBefore = controller_.programs().statementsExecuted();
+    const uint64_t statementsBefore = controller_->programs().statementsExecuted();
     size_t next = 0;
     // Inputs of time 0 are there before the programs start.
     for (; next < inputs.size() && inputs[next].atUs == 0; ++next)
-        apply(inputs[next].assignment);
-    // The programs the slots hold: a text of PRG 1 alone has no program 0 to start.
-    const DecodedProgram decoded =
-        decodeProgram(slots_, progsmith::findModel(controller_.model().code), 101);
-    for (int thread = 0; thread < ProgramInterpreter::kThreads; ++thread)
-        if (decoded.start(thread) >= 0) controller_.execute("SR" + std::to_string(thread) + "=1");
+        setInput(inputs[next].assignment);
+    startPrograms();
 
     while (programsRunning() && nowUs_ - startUs < limitUs) {
         const int64_t until = next < inputs.size()
@@ -123,19 +145,228 @@ RunEnd VirtualRun::run(int64_t limitUs, std::vector<TimedInput> inputs,
                                   : startUs + limitUs;
         advanceTo(until);
         for (; next < inputs.size() && startUs + inputs[next].atUs <= nowUs_; ++next)
-            apply(inputs[next].assignment);
+            setInput(inputs[next].assignment);
     }
-    if (trace) controller_.setProgramTrace({});
+    if (trace) controller_->setProgramTrace({});
 
     RunEnd end;
     end.elapsedUs = nowUs_ - startUs;
     end.programsEnded = !programsRunning();
     for (int thread = 0; thread < ProgramInterpreter::kThreads; ++thread) {
-        end.states[thread] = controller_.programs().state(thread);
-        end.counters[thread] = controller_.programs().counter(thread);
+        end.states[thread] = controller_->programs().state(thread);
+        end.counters[thread] = controller_->programs().counter(thread);
     }
-    end.statements = controller_.programs().statementsExecuted() - statementsBefore;
+    end.statements = controller_->programs().statementsExecuted() - statementsBefore;
     return end;
+}
+
+// The programs the slots hold: a text of PRG 1 alone has no program 0 to start.
+void VirtualRun::startPrograms() {
+    const DecodedProgram decoded =
+        decodeProgram(slots_, progsmith::findModel(controller_->model().code), 101);
+    for (int thread = 0; thread < ProgramInterpreter::kThreads; ++thread)
+        if (decoded.start(thread) >= 0) controller_->execute("SR" + std::to_string(thread) + "=1");
+}
+
+void VirtualRun::start() {
+    beginOperation();
+    const int64_t before = nowUs_;
+    const uint64_t statements = controller_->programs().statementsExecuted();
+    startPrograms();
+    endOperation({Operation::Start, 0, 0, {}, {}}, before, statements);
+}
+
+// The first operation after a load or a restart keeps the controller as it was before it.
+void VirtualRun::beginOperation() {
+    if (!checkpoints_.empty()) return;
+    Checkpoint first{dropped_ + log_.size(), nowUs_, std::make_unique<ControllerModel>(config_)};
+    first.controller->copyStateFrom(*controller_);
+    checkpoints_.push_back(std::move(first));
+    costSinceCheckpoint_ = 0;
+}
+
+// The operation goes into the log; a checkpoint follows it when replaying everything since the
+// last one would take more than a few milliseconds: a statement costs about a unit, a tick of
+// the clock a few, an operation a few hundred.
+void VirtualRun::endOperation(Operation operation, int64_t usBefore, uint64_t statementsBefore) {
+    log_.push_back(std::move(operation));
+    costSinceCheckpoint_ +=
+        int64_t(controller_->programs().statementsExecuted() - statementsBefore) +
+        (nowUs_ - usBefore) / ProgramInterpreter::kTickUs * 4 + 200;
+    constexpr int64_t kCheckpointCost = 400'000;
+    if (costSinceCheckpoint_ >= kCheckpointCost) {
+        Checkpoint next{dropped_ + log_.size(), nowUs_, std::make_unique<ControllerModel>(config_)};
+        next.controller->copyStateFrom(*controller_);
+        checkpoints_.push_back(std::move(next));
+        costSinceCheckpoint_ = 0;
+        thinCheckpoints();
+    }
+    // The log begins at the oldest checkpoint that leaves enough to undo.
+    while (checkpoints_.size() > 1 &&
+           dropped_ + log_.size() - checkpoints_[1].at >= kKeptOperations) {
+        log_.erase(log_.begin(), log_.begin() + std::ptrdiff_t(checkpoints_[1].at - dropped_));
+        dropped_ = checkpoints_[1].at;
+        checkpoints_.pop_front();
+    }
+}
+
+// The newest checkpoints stay; among the older ones every second goes once there are many, so
+// the copies held grow with the logarithm of the run's length, not with the length.
+void VirtualRun::thinCheckpoints() {
+    constexpr std::size_t kNewest = 16, kMost = 48;
+    if (checkpoints_.size() <= kMost) return;
+    std::deque<Checkpoint> kept;
+    const std::size_t older = checkpoints_.size() - kNewest;
+    for (std::size_t i = 0; i < checkpoints_.size(); ++i)
+        if (i == 0 || i >= older || i % 2 == 0) kept.push_back(std::move(checkpoints_[i]));
+    checkpoints_ = std::move(kept);
+}
+
+Halt VirtualRun::halted(Halt halt) const {
+    halt.ended = !programsRunning();
+    return halt;
+}
+
+Halt VirtualRun::runFor(int64_t us) {
+    beginOperation();
+    const int64_t before = nowUs_;
+    const uint64_t statements = controller_->programs().statementsExecuted();
+    Halt halt = doRunFor(us, *breakpoints_);
+    // What is replayed is the time the run really took, up to its halt.
+    endOperation({Operation::RunFor, nowUs_ - before, 0, {}, breakpoints_}, before, statements);
+    return halt;
+}
+
+Halt VirtualRun::doRunFor(int64_t us, const std::set<int>& breakpoints) {
+    Halt halt;
+    const int64_t until = nowUs_ + us;
+    if (breakpoints.empty()) {
+        advanceTo(until);
+        return halted(halt);
+    }
+    // A thread resting on a breakpoint goes past it first.
+    int32_t resting[ProgramInterpreter::kThreads];
+    for (int thread = 0; thread < ProgramInterpreter::kThreads; ++thread)
+        resting[thread] = counter(thread);
+    controller_->setProgramWatch([&](int thread, int32_t slot) {
+        if (halt.breakpoint) return true; // both threads stop where they are
+        if (resting[thread] == slot) {
+            resting[thread] = -1;
+            return false;
+        }
+        resting[thread] = -1;
+        const int line = sourceLine(slot);
+        if (line == 0 || breakpoints.count(line) == 0) return false;
+        halt.breakpoint = true;
+        halt.thread = thread;
+        halt.line = line;
+        return true;
+    });
+    while (nowUs_ < until && programsRunning() && !halt.breakpoint) {
+        nowUs_ = std::min(until, nowUs_ + ProgramInterpreter::kTickUs);
+        controller_->advance();
+    }
+    controller_->setProgramWatch({});
+    return halted(halt);
+}
+
+Halt VirtualRun::step(int thread) {
+    beginOperation();
+    const int64_t before = nowUs_;
+    const uint64_t statements = controller_->programs().statementsExecuted();
+    const Halt halt = doStep(thread);
+    endOperation({Operation::Step, 0, thread, {}, {}}, before, statements);
+    return halt;
+}
+
+// One source statement: the slots the thread runs on the line it starts on (a statement that
+// compiles to several slots is one step), up to the first slot of another line. The other thread
+// waits meanwhile. A thread that waits (DELAY, WAITX, an input) lets time pass, up to a minute.
+Halt VirtualRun::doStep(int thread) {
+    Halt halt;
+    bool ran = false, done = false;
+    int line = 0;
+    long long slots = 0;
+    controller_->setProgramWatch([&](int th, int32_t slot) {
+        if (th != thread || done) return true;
+        const int here = sourceLine(slot);
+        if (!ran) {
+            ran = true;
+            line = here;
+        } else if (here != line || here == 0 || ++slots > 10000) {
+            done = true;
+            return true;
+        }
+        return false;
+    });
+    constexpr int64_t kLongestWaitUs = 60'000'000;
+    const int64_t started = nowUs_;
+    const auto alive = [&] {
+        const int s = state(thread);
+        return s == ProgramInterpreter::kRunning || s == ProgramInterpreter::kPaused;
+    };
+    while (!done && alive() && nowUs_ - started < kLongestWaitUs) {
+        nowUs_ += ProgramInterpreter::kTickUs;
+        controller_->advance();
+        if (ran && !alive()) break;
+    }
+    controller_->setProgramWatch({});
+    halt.stillWaiting = !ran && alive();
+    halt.thread = thread;
+    return halted(halt);
+}
+
+void VirtualRun::restart() {
+    log_.clear();
+    checkpoints_.clear();
+    dropped_ = 0;
+    fresh();
+    start();
+}
+
+void VirtualRun::replay(const Operation& operation) {
+    switch (operation.kind) {
+    case Operation::Start:
+        startPrograms();
+        break;
+    case Operation::RunFor:
+        doRunFor(operation.us, *operation.breakpoints);
+        break;
+    case Operation::Step:
+        doStep(operation.thread);
+        break;
+    case Operation::Input:
+        setInput(operation.assignment);
+        break;
+    }
+}
+
+// Back to the last checkpoint before the last operation, and what came after it again.
+bool VirtualRun::stepBack() {
+    if (log_.empty()) return false;
+    const std::size_t target = dropped_ + log_.size() - 1;
+    while (checkpoints_.back().at > target)
+        checkpoints_.pop_back();
+    const Checkpoint& from = checkpoints_.back();
+    controller_->copyStateFrom(*from.controller);
+    nowUs_ = from.nowUs;
+    const uint64_t statements = controller_->programs().statementsExecuted();
+    for (std::size_t i = from.at; i < target; ++i)
+        replay(log_[i - dropped_]);
+    log_.pop_back();
+    costSinceCheckpoint_ = int64_t(controller_->programs().statementsExecuted() - statements) +
+                           (nowUs_ - from.nowUs) / ProgramInterpreter::kTickUs * 4 +
+                           200 * int64_t(target - from.at);
+    return true;
+}
+
+void VirtualRun::setBreakpoint(int line, bool on) {
+    auto changed = std::make_shared<std::set<int>>(*breakpoints_);
+    if (on)
+        changed->insert(line);
+    else
+        changed->erase(line);
+    breakpoints_ = std::move(changed);
 }
 
 } // namespace simulator

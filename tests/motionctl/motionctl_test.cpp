@@ -115,6 +115,12 @@ TEST(Motionctl, RunOnTheSimulatorChecksExpectationsInVirtualTime) {
         {"run", dir + "/wait.prg", "--sim", "--input", "DI3=1@0.5", "--expect", "V2=7", "--json"});
     ASSERT_EQ(input.code, 0) << input.err << input.out;
     EXPECT_NEAR(input.objects().at(0)["seconds"].toDouble(), 0.5, 0.01);
+
+    // A fault names its source line and its reason.
+    folder.write("fault.prg", "V1 = 0\r\nV2 = 5 / V1\r\nEND\r\n");
+    const Ran fault = motionctl({"run", dir + "/fault.prg", "--sim"});
+    EXPECT_EQ(fault.code, 1);
+    EXPECT_NE(fault.err.find("fault.prg:2): division by zero."), std::string::npos) << fault.err;
 }
 
 TEST(Motionctl, DownloadsVerifiesAndUploadsEveryIdOfAMultiDropLine) {
