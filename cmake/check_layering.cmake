@@ -6,7 +6,7 @@
 # A file's room: the deepest folder of this list that holds it.
 set(rooms
     motionctl
-    motiondesk/app motiondesk/main motiondesk/plot motiondesk/setup motiondesk/connection
+    motiondesk/app motiondesk/main motiondesk/simulate motiondesk/plot motiondesk/setup motiondesk/connection
     motiondesk/windows
     motiondesk/jobs motiondesk/session motiondesk/ui
     proglift/loader proglift/windows proglift
@@ -36,8 +36,11 @@ set(allowed_motiondesk/windows
 set(allowed_motiondesk/connection motiondesk/session link motiondesk/ui common)
 # The plot draws what the main window hands it; it knows no window but its own.
 set(allowed_motiondesk/plot motiondesk/ui common)
+# The program simulator runs the simulator's engine on what the compiler gives, and plots it.
+set(allowed_motiondesk/simulate
+    motiondesk/plot motiondesk/ui simulator controller progsmith/compiler jobfiles common)
 set(allowed_motiondesk/main
-    motiondesk/plot motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session
+    motiondesk/simulate motiondesk/plot motiondesk/windows motiondesk/setup motiondesk/jobs motiondesk/session
     controller link jobfiles motiondesk/ui progsmith/compiler common)
 set(allowed_motiondesk/app
     motiondesk/main motiondesk/connection motiondesk/windows motiondesk/setup motiondesk/jobs

@@ -51,10 +51,12 @@ bool writeCompiledLines(const std::string& path, const std::vector<std::string>&
     return common::writeResult(path, withEnd, kCompileFailedText);
 }
 
+std::vector<std::string> compileErrorLines(const std::string& message, int lineNumber) {
+    return {kCompileFailedText, message, "Line: " + std::to_string(lineNumber)};
+}
+
 bool writeCompileError(const std::string& path, const std::string& message, int lineNumber) {
-    return common::writeResult(path,
-                               {kCompileFailedText, message, "Line: " + std::to_string(lineNumber)},
-                               kCompileFailedText);
+    return common::writeResult(path, compileErrorLines(message, lineNumber), kCompileFailedText);
 }
 
 bool writeDecompiledLines(const std::string& path, const std::vector<std::string>& lines) {

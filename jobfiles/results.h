@@ -32,6 +32,7 @@ std::optional<std::string> removePreviousResult(const std::string& path);
 bool writeCompiledLines(const std::string& path, const std::vector<std::string>& lines);
 // CompileOut.txt of a program with an error: "Failed Compile!", the message, "Line: <n>".
 bool writeCompileError(const std::string& path, const std::string& message, int lineNumber);
+std::vector<std::string> compileErrorLines(const std::string& message, int lineNumber);
 // DecompileOut.prg: the program text's lines.
 bool writeDecompiledLines(const std::string& path, const std::vector<std::string>& lines);
 // DecompileOut.prg of a decompile that could not be done: "FAILED DECOMPILE".

@@ -320,6 +320,7 @@ void MainWindowPrivate::connectControls() {
     connectButton("UploadSAP", [this] { program->upload(); });
     connectButton("Command24", [this] { program->clearCodeSpace(); });
     connectButton("ViewCompiled", [this] { program->viewCompiled(); });
+    connectButton("SimulateProg", [this] { program->simulate(); });
     connectButton("NewProg", [this] { program->newProgram(); });
     connectButton("OpenProg", [this] { program->openProgram(); });
     connectButton("SaveProg", [this] { program->saveProgram(); });

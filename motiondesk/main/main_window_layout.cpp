@@ -310,11 +310,12 @@ QGroupBox* programControlFrame() {
         return groupBox;
     };
     auto* code = group("Compiled code", {{"CompileAll", "Compile"},
+                                         {"SimulateProg", "Simulate"},
                                          {"ViewCompiled", "View"},
                                          {"DownloadSAP", "Download"},
                                          {"UploadSAP", "Upload"},
                                          {"Command24", "Clear Code Space"}});
-    static_cast<QGridLayout*>(code->layout())->addWidget(total, 2, 1);
+    static_cast<QGridLayout*>(code->layout())->addWidget(total, 3, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(group(
         "Program in the controller",
@@ -329,6 +330,8 @@ QGroupBox* programControlFrame() {
     for (QPushButton* push : box->findChildren<QPushButton*>())
         if (push->objectName() == "Command25")
             push->setToolTip("Edit the program in the larger program editor");
+        else if (push->objectName() == "SimulateProg")
+            push->setToolTip("Run the program step by step on a simulated controller");
     return box;
 }
 

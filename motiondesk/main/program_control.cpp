@@ -8,7 +8,9 @@
 #include "motiondesk/main/status_poll.h"
 #include "motiondesk/session/port_loan.h"
 #include "motiondesk/session/window_services.h"
+#include "motiondesk/simulate/simulator_window.h"
 #include "motiondesk/ui/program_text_edit.h"
+#include "motiondesk/ui/user_interface.h"
 #include "motiondesk/windows/program_editor.h"
 
 #include <QLabel>
@@ -92,6 +94,25 @@ void ProgramControl::viewCompiled() {
     if (!file.ok()) return;
     jobs::CompiledViewer viewer(services_.ui, file.lines, window_);
     viewer.exec();
+}
+
+simulate::SimulatorWindow* ProgramControl::simulator() const {
+    return simulator_;
+}
+
+void ProgramControl::simulate() {
+    const std::string source = orgProgram_->programText();
+    const std::string& model = services_.program.ModelName;
+    const simulate::SimulationProgram program = simulate::compileForSimulation(source, model);
+    if (!program.error.empty()) {
+        services_.ui.showMessage(program.error);
+        if (program.errorLine > 0) orgProgram_->selectProgramLine(program.errorLine);
+        return;
+    }
+    // One simulator at a time: a new Simulate starts over with the text as it is now.
+    if (simulator_) simulator_->close();
+    simulator_ = new simulate::SimulatorWindow(services_.ui, source, model, program, window_);
+    simulator_->show();
 }
 
 void ProgramControl::newProgram() {

@@ -5,6 +5,8 @@
 
 #include "motiondesk/jobs/program_jobs.h"
 
+#include <QPointer>
+
 #include <memory>
 #include <string>
 
@@ -25,6 +27,9 @@ class ProgramTextEdit;
 
 namespace windows {
 class ProgramEditor;
+}
+namespace simulate {
+class SimulatorWindow;
 }
 
 namespace mainwindow {
@@ -48,6 +53,10 @@ public:
     void upload();
     void clearCodeSpace();
     void viewCompiled();
+    // "Simulate": the program text compiled for the controller's model and opened in the
+    // program simulator (a compile error is shown as Compile shows it, and nothing opens).
+    void simulate();
+    simulate::SimulatorWindow* simulator() const;
 
     void newProgram();
     void openProgram();
@@ -76,6 +85,7 @@ private:
     QLabel* compiledTotal_;
     jobs::ProgramJobs jobs_;
     windows::ProgramEditor* editor_ = nullptr;
+    QPointer<simulate::SimulatorWindow> simulator_;
 };
 
 } // namespace mainwindow

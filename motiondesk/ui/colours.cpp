@@ -39,6 +39,11 @@ QColor changedText(const QPalette& palette) {
     return palette.color(QPalette::Text);
 }
 
+QColor threadTint(const QPalette& palette, int thread) {
+    if (isDark(palette)) return thread == 0 ? QColor(30, 90, 45) : QColor(35, 60, 110);
+    return thread == 0 ? QColor(200, 240, 200) : QColor(205, 222, 250);
+}
+
 QPalette darkPalette() {
     QPalette palette;
     const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230);

@@ -29,6 +29,9 @@ QColor darkLampRim(const QPalette& palette);
 QColor changedBackground(const QPalette& palette);
 QColor changedText(const QPalette& palette);
 
+// The background of the line a program thread (0 or 1) runs next.
+QColor threadTint(const QPalette& palette, int thread);
+
 // The Fusion style's dark palette, for "motiondesk --dark".
 QPalette darkPalette();
 

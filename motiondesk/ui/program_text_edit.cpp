@@ -5,6 +5,7 @@
 #include "progsmith/compiler/keywords.h"
 
 #include <QFontDatabase>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTextBlock>
 
@@ -86,6 +87,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override { editor_->paintLineNumbers(event); }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (const int line = editor_->lineAt(qRound(event->position().y())); line > 0)
+            emit editor_->lineNumberClicked(line);
+    }
 
 private:
     ProgramTextEdit* editor_;
@@ -132,13 +137,69 @@ int ProgramTextEdit::lineNumberAreaWidth() const {
     for (int count = qMax(1, blockCount()); count >= 10; count /= 10)
         ++digits;
     digits = qMax(digits, 3);
-    return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits;
+    // Room for a breakpoint's dot and a thread's number before the line number.
+    const int marks =
+        breakpoints_.empty() && nextLines_ == std::array<int, 2>{0, 0} && !isReadOnly() ? 0 : 3;
+    return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * (digits + marks);
+}
+
+void ProgramTextEdit::setBreakpointLines(std::set<int> lines) {
+    breakpoints_ = std::move(lines);
+    setViewportMargins(lineNumberAreaWidth(), 0, 0, 0);
+    lineNumbers_->update();
+}
+
+void ProgramTextEdit::setNextLines(std::array<int, 2> lines) {
+    if (lines == nextLines_) return;
+    nextLines_ = lines;
+    setViewportMargins(lineNumberAreaWidth(), 0, 0, 0);
+    showNextLines();
+    lineNumbers_->update();
+}
+
+// Each thread's next line tinted across the box, and shown.
+void ProgramTextEdit::showNextLines() {
+    QList<QTextEdit::ExtraSelection> tints;
+    for (size_t thread = 0; thread < nextLines_.size(); ++thread) {
+        const QTextBlock block = document()->findBlockByNumber(nextLines_[thread] - 1);
+        if (!block.isValid()) continue;
+        QTextEdit::ExtraSelection tint;
+        tint.cursor = QTextCursor(block);
+        tint.format.setBackground(threadTint(palette(), int(thread)));
+        tint.format.setProperty(QTextFormat::FullWidthSelection, true);
+        tints.append(tint);
+    }
+    setExtraSelections(tints);
+    if (nextLines_[0] > 0 || nextLines_[1] > 0) {
+        const int shown = nextLines_[0] > 0 ? nextLines_[0] : nextLines_[1];
+        const QTextBlock block = document()->findBlockByNumber(shown - 1);
+        if (block.isValid()) {
+            QTextCursor cursor(block);
+            setTextCursor(cursor);
+            ensureCursorVisible();
+        }
+    }
+}
+
+int ProgramTextEdit::lineAt(int y) const {
+    QTextBlock block = firstVisibleBlock();
+    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    while (block.isValid()) {
+        const int height = qRound(blockBoundingRect(block).height());
+        if (y >= top && y < top + height) return block.blockNumber() + 1;
+        top += height;
+        block = block.next();
+    }
+    return 0;
 }
 
 // The words keep colours that read well on the palette the box is shown with.
 void ProgramTextEdit::changeEvent(QEvent* event) {
     QPlainTextEdit::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) highlighter_->setPalette(palette());
+    if (event->type() == QEvent::PaletteChange) {
+        highlighter_->setPalette(palette());
+        showNextLines();
+    }
 }
 
 void ProgramTextEdit::resizeEvent(QResizeEvent* event) {
@@ -161,11 +222,30 @@ void ProgramTextEdit::paintLineNumbers(QPaintEvent* event) {
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
     const int width = lineNumbers_->width() - 4;
+    const int unit = fontMetrics().horizontalAdvance(QLatin1Char('9'));
+    const QColor numbers = palette().color(QPalette::PlaceholderText);
     while (block.isValid() && top <= event->rect().bottom()) {
         const int height = qRound(blockBoundingRect(block).height());
-        if (block.isVisible() && top + height >= event->rect().top())
+        const int line = block.blockNumber() + 1;
+        if (block.isVisible() && top + height >= event->rect().top()) {
+            painter.setPen(numbers);
             painter.drawText(0, top, width, fontMetrics().height(), Qt::AlignRight,
-                             QString::number(block.blockNumber() + 1));
+                             QString::number(line));
+            if (breakpoints_.count(line)) {
+                const int size = qMin(unit, fontMetrics().height()) - 1;
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(badText(palette()));
+                painter.drawEllipse(
+                    QRect(3, top + (fontMetrics().height() - size) / 2, size, size));
+            }
+            for (size_t thread = 0; thread < nextLines_.size(); ++thread) {
+                if (nextLines_[thread] != line) continue;
+                painter.setPen(palette().color(QPalette::Text));
+                painter.drawText(4 + unit * (1 + int(thread)), top, unit, fontMetrics().height(),
+                                 Qt::AlignLeft, QString::number(thread));
+            }
+        }
         top += height;
         block = block.next();
     }

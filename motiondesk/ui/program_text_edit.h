@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QSyntaxHighlighter>
 
+#include <array>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,19 @@ public:
 
     int lineNumberAreaWidth() const;
 
+    // The program simulator's marks: a dot in the margin at each breakpoint line; the line each
+    // program thread runs next tinted, with the thread's number beside its line number (0 where
+    // a thread has no line). Both are shown where the line numbers are.
+    void setBreakpointLines(std::set<int> lines);
+    void setNextLines(std::array<int, 2> lines);
+    const std::array<int, 2>& nextLines() const { return nextLines_; }
+    // The program line (from 1) shown at a height in the margin; 0 below the last.
+    int lineAt(int y) const;
+
+signals:
+    // A click on a line number.
+    void lineNumberClicked(int line);
+
 protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -56,8 +71,12 @@ private:
     void paintLineNumbers(QPaintEvent* event);
     void updateLineNumberArea(const QRect& rect, int dy);
 
+    void showNextLines();
+
     QWidget* lineNumbers_;
     ProgramHighlighter* highlighter_;
+    std::set<int> breakpoints_;
+    std::array<int, 2> nextLines_{0, 0};
 };
 
 } // namespace ui

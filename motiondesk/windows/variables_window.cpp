@@ -7,6 +7,7 @@
 #include "motiondesk/ui/colours.h"
 #include "motiondesk/ui/control_binder.h"
 #include "motiondesk/ui/user_interface.h"
+#include "motiondesk/ui/variable_picks.h"
 #include "motiondesk/ui/widgets.h"
 #include "motiondesk/windows/variables_refresh.h"
 
@@ -29,31 +30,6 @@ constexpr int kColumns = 5;
 // With the link down the boxes still turn empty in order, this many per wake-up.
 constexpr int kBoxesPerIdleTick = 10;
 constexpr qint64 kNeverChanged = -1;
-constexpr size_t kMostPlotted = 8;
-
-// "1, 5, 12" (or "V1 V5 V12"): the variables 1 to 100 named, each once, the first eight.
-std::vector<int> variablePicks(const QString& text) {
-    std::vector<int> picks;
-    QString digits = text;
-    for (QChar& c : digits)
-        if (!c.isDigit()) c = ' ';
-    for (const QString& word : digits.split(' ', Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const int number = word.toInt(&ok);
-        if (ok && number >= 1 && number <= 100 &&
-            std::find(picks.begin(), picks.end(), number) == picks.end() &&
-            picks.size() < kMostPlotted)
-            picks.push_back(number);
-    }
-    return picks;
-}
-
-QString picksText(const std::vector<int>& picks) {
-    QStringList words;
-    for (int number : picks)
-        words << QString::number(number);
-    return words.join(", ");
-}
 
 } // namespace
 
@@ -96,8 +72,8 @@ VariablesWindow::VariablesWindow(const session::WindowServices& services, QWidge
     binder_->onClicked("Close", [this] { accept(); });
     connect(commandText_, &QLineEdit::returnPressed, this, [this] { sendCommand(); });
     connect(plotVariables_, &QLineEdit::editingFinished, this, [this] {
-        plotPicks_ = variablePicks(plotVariables_->text());
-        plotVariables_->setText(picksText(plotPicks_));
+        plotPicks_ = ui::variablePicks(plotVariables_->text());
+        plotVariables_->setText(ui::picksText(plotPicks_));
         if (picked_) picked_(plotPicks_);
     });
 
@@ -120,7 +96,7 @@ void VariablesWindow::setPlotHooks(std::vector<int> shown,
     plotPicks_ = std::move(shown);
     picked_ = std::move(picked);
     read_ = std::move(read);
-    plotVariables_->setText(picksText(plotPicks_));
+    plotVariables_->setText(ui::picksText(plotPicks_));
     plotVariables_->setEnabled(true);
 }
 
