@@ -109,6 +109,7 @@ void ProgramSimulation::pause() {
 
 void ProgramSimulation::frame(int64_t wallUs) {
     if (!running_) return;
+    ++frames_;
     wallUs = std::clamp<int64_t>(wallUs, 0, kLongestFrameUs);
     simulator::Halt halt;
     switch (speed_) {

@@ -69,6 +69,8 @@ public:
     const std::string& status() const { return status_; }
     // Controller time a run covers in a frame as fast as possible (for the benchmark).
     int64_t fastChunkUs() const { return fastChunkUs_; }
+    // Frames of runs so far (for the benchmark).
+    uint64_t frames() const { return frames_; }
     simulator::VirtualRun& engine() { return run_; }
 
 private:
@@ -82,6 +84,7 @@ private:
     bool running_ = false;
     Speed speed_ = Speed::RealTime;
     int64_t fastChunkUs_ = 1000;
+    uint64_t frames_ = 0;
     std::array<int32_t, 100> before_{};
     SimulatedState state_;
     std::string status_;

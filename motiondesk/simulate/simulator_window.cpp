@@ -27,7 +27,7 @@ namespace simulate {
 
 namespace {
 
-constexpr int kFrameMs = 33; // at most 30 pictures a second
+constexpr int kFrameMs = 34; // at most 30 pictures a second
 
 QString onOff(bool on) {
     return on ? QStringLiteral("on") : QStringLiteral("off");
@@ -66,6 +66,7 @@ SimulatorWindow::SimulatorWindow(ui::UserInterface& ui, const std::string& sourc
     layout->addWidget(status_);
 
     frames_->setInterval(kFrameMs);
+    frames_->setTimerType(Qt::PreciseTimer);
     connect(frames_, &QTimer::timeout, this, [this] {
         const qint64 wallUs = clock_.nsecsElapsed() / 1000;
         clock_.restart();
@@ -130,7 +131,8 @@ QWidget* SimulatorWindow::buildToolbar() {
         plottedMs_ = -1;
     });
     connect(plot, &QPushButton::clicked, this, [this] { showPlot(); });
-    connect(model_, &QComboBox::activated, this, [this](int index) { changeModel(index); });
+    connect(model_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { changeModel(index); });
 
     row->addWidget(new QLabel("Model", bar));
     row->addWidget(model_);
@@ -262,7 +264,10 @@ void SimulatorWindow::load(const std::string& model, const SimulationProgram& pr
         simulation_ = std::move(simulation);
     }
     simulation_->setSpeed(Speed(speed_->currentIndex()));
-    model_->setCurrentText(QString::fromStdString(simulation_->model()));
+    {
+        const QSignalBlocker quiet(model_);
+        model_->setCurrentText(QString::fromStdString(simulation_->model()));
+    }
     text_->setBreakpointLines(simulation_->breakpoints());
     for (QCheckBox* input : inputs_) {
         const QSignalBlocker quiet(input);
@@ -281,7 +286,10 @@ void SimulatorWindow::changeModel(int index) {
     if (!program.error.empty()) {
         ui_.showMessage(program.error);
         if (program.errorLine > 0) text_->selectProgramLine(program.errorLine);
-        model_->setCurrentText(QString::fromStdString(simulation_->model()));
+        {
+            const QSignalBlocker quiet(model_);
+            model_->setCurrentText(QString::fromStdString(simulation_->model()));
+        }
         return;
     }
     load(model, program);

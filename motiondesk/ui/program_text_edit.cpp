@@ -82,7 +82,9 @@ void ProgramHighlighter::highlightBlock(const QString& text) {
 
 class LineNumberArea final : public QWidget {
 public:
-    explicit LineNumberArea(ProgramTextEdit* editor) : QWidget(editor), editor_(editor) {}
+    explicit LineNumberArea(ProgramTextEdit* editor) : QWidget(editor), editor_(editor) {
+        setObjectName("LineNumbers");
+    }
     QSize sizeHint() const override { return {editor_->lineNumberAreaWidth(), 0}; }
 
 protected:

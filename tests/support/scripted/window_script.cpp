@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <cstdio>
@@ -168,6 +170,16 @@ bool WindowScript::run(const QStringList& words) {
         if (auto* field = qobject_cast<QLineEdit*>(widget)) field->setText(argumentText(words, 2));
         if (auto* text = qobject_cast<QPlainTextEdit*>(widget))
             text->setPlainText(argumentText(words, 2).replace("\\n", "\n"));
+    } else if (command == "clickline") {
+        auto* text = qobject_cast<QPlainTextEdit*>(widget);
+        QWidget* margin = text ? text->findChild<QWidget*>("LineNumbers") : nullptr;
+        if (!margin) fail(name + " has no line numbers");
+        const QTextBlock block = text->document()->findBlockByNumber(words.value(2).toInt() - 1);
+        if (!block.isValid()) fail(name + " has no line " + words.value(2));
+        const QPointF at(margin->width() / 2.0, text->cursorRect(QTextCursor(block)).center().y());
+        QMouseEvent press(QEvent::MouseButtonPress, at, margin->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, {});
+        QCoreApplication::sendEvent(margin, &press);
     } else if (command == "print") {
         print(name + "=" + textOf(widget));
     } else if (command == "key") {

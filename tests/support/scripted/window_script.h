@@ -17,6 +17,7 @@
 //   key <name> <key>              presses Return, F1, Up or Down in a control (queued, as a click)
 //   settext <name> <text>         sets the text of a list, field or text box ("\n" in a text
 //                                 box's text is a line end)
+//   clickline <name> <line>       clicks the line's number in a program text box's margin
 //   print <name>                  writes "<name>=<text>" to standard output (a text box's line
 //                                 ends as "\n")
 //   selection <name>              writes "<name>.selection=<selected text>" of a text box
