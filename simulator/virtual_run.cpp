@@ -46,6 +46,7 @@ VirtualRun::~VirtualRun() = default;
 // A controller as it comes out of the box, its clock at 0, the slots loaded.
 void VirtualRun::fresh() {
     nowUs_ = 0;
+    passes_.fill(-1);
     controller_ = std::make_unique<ControllerModel>(config_);
     controller_->setTimeSource([this] { return nowUs_; });
     for (size_t i = 0; i < slots_.size(); ++i)
@@ -179,7 +180,8 @@ void VirtualRun::start() {
 // The first operation after a load or a restart keeps the controller as it was before it.
 void VirtualRun::beginOperation() {
     if (!checkpoints_.empty()) return;
-    Checkpoint first{dropped_ + log_.size(), nowUs_, std::make_unique<ControllerModel>(config_)};
+    Checkpoint first{dropped_ + log_.size(), nowUs_, passes_,
+                     std::make_unique<ControllerModel>(config_)};
     first.controller->copyStateFrom(*controller_);
     checkpoints_.push_back(std::move(first));
     costSinceCheckpoint_ = 0;
@@ -195,7 +197,8 @@ void VirtualRun::endOperation(Operation operation, int64_t usBefore, uint64_t st
         (nowUs_ - usBefore) / ProgramInterpreter::kTickUs * 4 + 200;
     constexpr int64_t kCheckpointCost = 400'000;
     if (costSinceCheckpoint_ >= kCheckpointCost) {
-        Checkpoint next{dropped_ + log_.size(), nowUs_, std::make_unique<ControllerModel>(config_)};
+        Checkpoint next{dropped_ + log_.size(), nowUs_, passes_,
+                        std::make_unique<ControllerModel>(config_)};
         next.controller->copyStateFrom(*controller_);
         checkpoints_.push_back(std::move(next));
         costSinceCheckpoint_ = 0;
@@ -237,36 +240,49 @@ Halt VirtualRun::runFor(int64_t us) {
     return halt;
 }
 
+// Time passes a tick at a time until it is up, no program runs any more, a thread comes to a
+// breakpoint line (both threads stop where they are) or a thread faults (at the end of that
+// tick). A thread goes past a breakpoint only where it has leave to (passes_).
 Halt VirtualRun::doRunFor(int64_t us, const std::set<int>& breakpoints) {
     Halt halt;
     const int64_t until = nowUs_ + us;
-    if (breakpoints.empty()) {
-        advanceTo(until);
-        return halted(halt);
-    }
-    // A thread resting on a breakpoint goes past it first.
-    int32_t resting[ProgramInterpreter::kThreads];
+    std::array<bool, ProgramInterpreter::kThreads> faulted{};
     for (int thread = 0; thread < ProgramInterpreter::kThreads; ++thread)
-        resting[thread] = counter(thread);
-    controller_->setProgramWatch([&](int thread, int32_t slot) {
-        if (halt.breakpoint) return true; // both threads stop where they are
-        if (resting[thread] == slot) {
-            resting[thread] = -1;
-            return false;
-        }
-        resting[thread] = -1;
-        const int line = sourceLine(slot);
-        if (line == 0 || breakpoints.count(line) == 0) return false;
-        halt.breakpoint = true;
-        halt.thread = thread;
-        halt.line = line;
-        return true;
-    });
-    while (nowUs_ < until && programsRunning() && !halt.breakpoint) {
+        faulted[size_t(thread)] = state(thread) == ProgramInterpreter::kErrored;
+    if (!breakpoints.empty())
+        controller_->setProgramWatch([&](int thread, int32_t slot) {
+            if (halt.breakpoint) return true;
+            int32_t& pass = passes_[size_t(thread)];
+            if (pass == slot) {
+                pass = -1;
+                return false;
+            }
+            pass = -1;
+            const int line = sourceLine(slot);
+            if (line == 0 || breakpoints.count(line) == 0) return false;
+            halt.breakpoint = true;
+            halt.thread = thread;
+            halt.line = line;
+            pass = slot;
+            return true;
+        });
+    while (nowUs_ < until && programsRunning() && !halt.breakpoint && !halt.fault) {
         nowUs_ = std::min(until, nowUs_ + ProgramInterpreter::kTickUs);
         controller_->advance();
+        for (int thread = 0; thread < ProgramInterpreter::kThreads && !halt.fault; ++thread) {
+            if (faulted[size_t(thread)] || state(thread) != ProgramInterpreter::kErrored) continue;
+            halt.fault = true;
+            halt.thread = thread;
+            halt.line = sourceLine(counter(thread));
+        }
     }
-    controller_->setProgramWatch({});
+    if (breakpoints.empty()) {
+        // Nobody watched: a thread that moved on has used its leave.
+        for (int thread = 0; thread < ProgramInterpreter::kThreads; ++thread)
+            if (counter(thread) != passes_[size_t(thread)]) passes_[size_t(thread)] = -1;
+    } else {
+        controller_->setProgramWatch({});
+    }
     return halted(halt);
 }
 
@@ -311,17 +327,21 @@ Halt VirtualRun::doStep(int thread) {
         if (ran && !alive()) break;
     }
     controller_->setProgramWatch({});
-    halt.stillWaiting = !ran && alive();
+    halt.stillWaiting = !done && alive();
     halt.thread = thread;
+    halt.line = sourceLine(counter(thread));
+    // The thread stands on its next statement: a run goes on from there past a breakpoint.
+    if (alive()) passes_[size_t(thread)] = counter(thread);
     return halted(halt);
 }
 
+// The programs started afresh; there is nothing to undo before that.
 void VirtualRun::restart() {
     log_.clear();
     checkpoints_.clear();
     dropped_ = 0;
     fresh();
-    start();
+    startPrograms();
 }
 
 void VirtualRun::replay(const Operation& operation) {
@@ -350,6 +370,7 @@ bool VirtualRun::stepBack() {
     const Checkpoint& from = checkpoints_.back();
     controller_->copyStateFrom(*from.controller);
     nowUs_ = from.nowUs;
+    passes_ = from.passes;
     const uint64_t statements = controller_->programs().statementsExecuted();
     for (std::size_t i = from.at; i < target; ++i)
         replay(log_[i - dropped_]);

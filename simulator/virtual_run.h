@@ -13,6 +13,7 @@
 
 #include "simulator/controller_model.h"
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -50,7 +51,8 @@ struct Halt {
     int thread = -1;           // that thread
     int line = 0;              // that line
     bool ended = false;        // no program runs or waits any more
-    bool stillWaiting = false; // a step found its thread waiting the whole time
+    bool fault = false;        // a thread stopped with a fault (its thread and line above)
+    bool stillWaiting = false; // a step's statement had not finished when the step gave up
 };
 
 class VirtualRun {
@@ -77,7 +79,8 @@ public:
 
     // The program simulator's hand on the run. start() starts the programs the slots hold;
     // runFor() lets controller time pass, stopping before a breakpoint line either thread is
-    // about to run (a thread resting on one goes past it first); step() runs one source
+    // about to run (a thread goes past the one it stopped at, or the line a step left it on),
+    // or after the tick in which a thread faulted; step() runs one source
     // statement of the thread (the other waits), or lets time pass until it runs one;
     // stepBack() undoes the last start, run, step or input; restart() goes back to the start.
     void start();
@@ -117,6 +120,7 @@ private:
     struct Checkpoint {
         std::size_t at = 0; // operations done before it, counted from the first ever
         int64_t nowUs = 0;
+        std::array<int32_t, ProgramInterpreter::kThreads> passes{};
         std::unique_ptr<ControllerModel> controller;
     };
     void fresh();
@@ -136,6 +140,9 @@ private:
     std::unique_ptr<ControllerModel> controller_;
     std::vector<std::string> slots_;
     std::vector<int> sourceLines_;
+    // The slot a thread stands on that a run lets it run past a breakpoint at: where it stopped
+    // at one, or where a step left it. -1: none.
+    std::array<int32_t, ProgramInterpreter::kThreads> passes_{-1, -1};
     Breakpoints breakpoints_ = std::make_shared<const std::set<int>>();
     std::deque<Operation> log_;
     std::size_t dropped_ = 0; // operations dropped from the front of the log

@@ -4,6 +4,7 @@
 #include "jobfiles/program_file.h"
 #include "jobfiles/results.h"
 #include "progsmith/compiler/compile_phases.h"
+#include "simulator/model_table.h"
 
 #include <algorithm>
 #include <chrono>
@@ -49,6 +50,14 @@ SimulationProgram compileForSimulation(const std::string& source, const std::str
         program.errorLine = jobfiles::ReadFailedLine(lines).value_or(0);
         return program;
     }
+    // A program longer than the slots compiles but cannot be downloaded or simulated.
+    const simulator::ModelInfo* slots = simulator::findModel(model);
+    if (slots && outcome.lines.size() > size_t(slots->lineLimit)) {
+        program.error = "The program compiles to " + std::to_string(outcome.lines.size()) +
+                        " lines; the " + model + " has " + std::to_string(slots->lineLimit) +
+                        " program slots.";
+        return program;
+    }
     program.lines = std::move(outcome.lines);
     program.sourceLines = std::move(outcome.sourceLines);
     return program;
@@ -80,6 +89,7 @@ ProgramSimulation::ProgramSimulation(const std::string& model,
 void ProgramSimulation::reset() {
     running_ = false;
     run_.restart();
+    focus_ = 0;
     state_.variables.fill(0);
     beginAction();
     read();
@@ -134,7 +144,7 @@ void ProgramSimulation::frame(int64_t wallUs) {
     }
     }
     read();
-    if (halt.breakpoint || halt.ended) {
+    if (halt.breakpoint || halt.fault || halt.ended) {
         running_ = false;
         halted(halt);
     }
@@ -142,17 +152,35 @@ void ProgramSimulation::frame(int64_t wallUs) {
 
 void ProgramSimulation::step(int thread) {
     running_ = false;
+    const int before = run_.state(thread);
+    const std::string program = "Program " + std::to_string(thread);
+    focus_ = thread;
+    if (before != simulator::ProgramInterpreter::kRunning &&
+        before != simulator::ProgramInterpreter::kPaused) {
+        status_ = program +
+                  (before == simulator::ProgramInterpreter::kErrored ? " has stopped with a fault"
+                                                                     : " is not running") +
+                  ": it has no statement to step";
+        return;
+    }
     beginAction();
     const simulator::Halt halt = run_.step(thread);
     read();
-    if (halt.stillWaiting)
-        status_ = "Program " + std::to_string(thread) +
-                  " waited a minute of controller time and runs no statement yet";
-    else if (state_.states[size_t(thread)] == simulator::ProgramInterpreter::kIdle ||
-             state_.states[size_t(thread)] == simulator::ProgramInterpreter::kErrored)
-        halted(halt);
+    const int after = state_.states[size_t(thread)];
+    if (after == simulator::ProgramInterpreter::kErrored)
+        status_ = faultText(thread);
+    else if (after == simulator::ProgramInterpreter::kIdle)
+        status_ = program + " has ended";
+    else if (halt.stillWaiting)
+        status_ = program + " still waits on line " + std::to_string(halt.line) +
+                  " after a minute of controller time; Step again waits on";
     else
-        status_ = "Stepped program " + std::to_string(thread);
+        status_ = "Stepped " + program + " to line " + std::to_string(halt.line);
+}
+
+std::string ProgramSimulation::faultText(int thread) const {
+    return "Program " + std::to_string(thread) + " stopped with a fault on line " +
+           std::to_string(state_.nextLines[size_t(thread)]) + ": " + state_.faults[size_t(thread)];
 }
 
 bool ProgramSimulation::stepBack() {
@@ -180,17 +208,20 @@ bool ProgramSimulation::setInput(const std::string& assignment) {
 }
 
 void ProgramSimulation::halted(const simulator::Halt& halt) {
+    if (halt.breakpoint || halt.fault) focus_ = halt.thread;
     if (halt.breakpoint) {
         status_ = "Stopped at the breakpoint on line " + std::to_string(halt.line) + " (program " +
                   std::to_string(halt.thread) + ")";
         return;
     }
+    if (halt.fault) {
+        status_ = faultText(halt.thread);
+        return;
+    }
     status_ = "No program runs any more";
     for (int thread = 0; thread < 2; ++thread)
         if (state_.states[size_t(thread)] == simulator::ProgramInterpreter::kErrored)
-            status_ = "Program " + std::to_string(thread) + " stopped with a fault on line " +
-                      std::to_string(state_.nextLines[size_t(thread)]) + ": " +
-                      state_.faults[size_t(thread)];
+            status_ = faultText(thread);
 }
 
 void ProgramSimulation::read() {
@@ -214,6 +245,8 @@ void ProgramSimulation::read() {
     state_.motionStatus = number(run_.value("MST"));
     state_.timer = run_.controller().programs().timer();
     state_.inputs = number(run_.value("DI"));
+    const simulator::Axis& axis = run_.controller().axis();
+    state_.limitInputs = {axis.plusLimitInput, axis.minusLimitInput, axis.homeInputForced};
     state_.outputs = number(run_.value("DO"));
 }
 

@@ -28,6 +28,7 @@ struct SimulatedState {
     int32_t motionStatus = 0; // the motion status word (MST)
     int32_t timer = 0;        // TR, in milliseconds
     int32_t inputs = 0, outputs = 0;
+    std::array<bool, 3> limitInputs{}; // the +limit, -limit and home switches as set
 };
 
 class ProgramSimulation {
@@ -54,7 +55,8 @@ public:
     void step(int thread);
     // Undoes the last step, input, or frame of a run; false when there is nothing to undo.
     bool stepBack();
-    // Back to the start: the programs at their first statements, every value as at the start.
+    // Back to the start: the programs at their first statements, every value as at the start,
+    // the breakpoints kept.
     void reset();
 
     void toggleBreakpoint(int line);
@@ -67,6 +69,8 @@ public:
     // What happened last, for the status line: "Stopped at the breakpoint on line 12 (program
     // 1)", "Program 0 is waiting", "The programs have ended".
     const std::string& status() const { return status_; }
+    // The thread to show: the one stepped last, or stopped at a breakpoint or by a fault.
+    int focus() const { return focus_; }
     // Controller time a run covers in a frame as fast as possible (for the benchmark).
     int64_t fastChunkUs() const { return fastChunkUs_; }
     // Frames of runs so far (for the benchmark).
@@ -77,6 +81,7 @@ private:
     void beginAction();
     void read();
     void halted(const simulator::Halt& halt);
+    std::string faultText(int thread) const;
 
     std::string model_;
     simulator::VirtualRun run_;
@@ -85,6 +90,7 @@ private:
     Speed speed_ = Speed::RealTime;
     int64_t fastChunkUs_ = 1000;
     uint64_t frames_ = 0;
+    int focus_ = 0;
     std::array<int32_t, 100> before_{};
     SimulatedState state_;
     std::string status_;

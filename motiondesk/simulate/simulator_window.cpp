@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -54,15 +55,25 @@ SimulatorWindow::SimulatorWindow(ui::UserInterface& ui, const std::string& sourc
         text_->setBreakpointLines(simulation_->breakpoints());
     });
 
+    // On a screen too small for all of it (a large scale) the source, the state and the
+    // variables scroll; the buttons and the status line stay in sight.
+    auto* content = new QWidget;
     auto* middle = new QHBoxLayout;
     middle->addWidget(text_, 1);
     middle->addWidget(buildState());
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->addLayout(middle, 1);
+    contentLayout->addWidget(buildVariables());
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
     status_ = new QLabel(this);
     status_->setObjectName("SimStatus");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildToolbar());
-    layout->addLayout(middle, 1);
-    layout->addWidget(buildVariables());
+    layout->addWidget(scroll, 1);
     layout->addWidget(status_);
 
     frames_->setInterval(kFrameMs);
@@ -102,12 +113,17 @@ QWidget* SimulatorWindow::buildToolbar() {
             [this](int index) { simulation_->setSpeed(Speed(index)); });
 
     run_ = ui::button("SimRun", "Run", bar);
-    run_->setToolTip("Run in controller time until a breakpoint or Pause");
+    run_->setToolTip("Run in controller time until a breakpoint or Pause (F5)");
+    run_->setShortcut(Qt::Key_F5);
     pause_ = ui::button("SimPause", "Pause", bar);
+    pause_->setToolTip("Pause the run (F6)");
+    pause_->setShortcut(Qt::Key_F6);
     auto* step = ui::button("SimStep", "Step", bar);
-    step->setToolTip("Run one statement of the selected program");
+    step->setToolTip("Run one statement of the selected program (F10)");
+    step->setShortcut(Qt::Key_F10);
     auto* back = ui::button("SimStepBack", "Step back", bar);
-    back->setToolTip("Undo the last step, input or stretch of a run");
+    back->setToolTip("Undo the last step, input or stretch of a run (Shift+F10)");
+    back->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
     auto* reset = ui::button("SimReset", "Reset", bar);
     auto* plot = ui::button("SimPlot", "Plot", bar);
     plot->setToolTip("Show position and the picked variables over controller time");
@@ -257,22 +273,22 @@ void SimulatorWindow::load(const std::string& model, const SimulationProgram& pr
     auto simulation =
         std::make_unique<ProgramSimulation>(model, program.lines, program.sourceLines);
     if (!simulation->error().empty()) {
+        // The compile has checked the lines against the slots; this is for the unforeseen.
         ui_.showMessage("The program cannot run on the simulated " + model + ": " +
                         simulation->error());
-        if (!simulation_) simulation_ = std::move(simulation);
-    } else {
-        simulation_ = std::move(simulation);
+        if (simulation_) return;
     }
+    // Another model keeps the breakpoints.
+    if (simulation_)
+        for (int line : simulation_->breakpoints())
+            simulation->toggleBreakpoint(line);
+    simulation_ = std::move(simulation);
     simulation_->setSpeed(Speed(speed_->currentIndex()));
     {
         const QSignalBlocker quiet(model_);
         model_->setCurrentText(QString::fromStdString(simulation_->model()));
     }
     text_->setBreakpointLines(simulation_->breakpoints());
-    for (QCheckBox* input : inputs_) {
-        const QSignalBlocker quiet(input);
-        input->setChecked(false);
-    }
     if (plot_) plot_->close();
     plottedMs_ = -1;
     refresh();
@@ -337,21 +353,24 @@ void SimulatorWindow::refresh() {
             text += ": " + QString::fromStdString(state.faults[size_t(thread)]);
         threads_[size_t(thread)]->setText(text);
     }
-    text_->setNextLines(state.nextLines);
+    text_->setNextLines(state.nextLines, simulation_->focus(),
+                        {state.states[0] == simulator::ProgramInterpreter::kErrored,
+                         state.states[1] == simulator::ProgramInterpreter::kErrored});
 
     const auto motion = controller::decodeMotionStatus(state.motionStatus);
     position_->setText(QString::number(state.position));
     encoder_->setText(QString::number(state.encoder));
     speedValue_->setText(QString::number(state.speed));
     motion_->setText(QString::fromStdString(motion.Stat));
-    limits_->setText(QString("+%1  -%2  home %3")
-                         .arg(onOff(motion.PosLim), onOff(motion.NegLim), onOff(motion.Home)));
+    limits_->setText(QString("+%1  -%2").arg(onOff(motion.PosLim), onOff(motion.NegLim)) +
+                     (motion.Home ? "  at home" : ""));
     timer_->setText(QString("%1 ms").arg(state.timer));
     outputs_->setText(
         QString("DO1 %1  DO2 %2").arg(onOff(state.outputs & 1), onOff(state.outputs & 2)));
-    for (int bit = 0; bit < 4; ++bit) {
-        const QSignalBlocker quiet(inputs_[size_t(bit)]);
-        inputs_[size_t(bit)]->setChecked(state.inputs & (1 << bit));
+    // The boxes follow the controller: a step back or Reset may have undone what they set.
+    for (size_t box = 0; box < inputs_.size(); ++box) {
+        const QSignalBlocker quiet(inputs_[box]);
+        inputs_[box]->setChecked(box < 4 ? (state.inputs >> box) & 1 : state.limitInputs[box - 4]);
     }
     showVariables();
     status_->setText(QString::fromStdString(simulation_->status()));

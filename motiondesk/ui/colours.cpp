@@ -44,6 +44,10 @@ QColor threadTint(const QPalette& palette, int thread) {
     return thread == 0 ? QColor(200, 240, 200) : QColor(205, 222, 250);
 }
 
+QColor faultTint(const QPalette& palette) {
+    return isDark(palette) ? QColor(120, 40, 40) : QColor(250, 205, 205);
+}
+
 QPalette darkPalette() {
     QPalette palette;
     const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230);

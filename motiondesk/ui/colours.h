@@ -32,6 +32,9 @@ QColor changedText(const QPalette& palette);
 // The background of the line a program thread (0 or 1) runs next.
 QColor threadTint(const QPalette& palette, int thread);
 
+// The background of a line where a program stopped with a fault.
+QColor faultTint(const QPalette& palette);
+
 // The Fusion style's dark palette, for "motiondesk --dark".
 QPalette darkPalette();
 

@@ -151,9 +151,12 @@ void ProgramTextEdit::setBreakpointLines(std::set<int> lines) {
     lineNumbers_->update();
 }
 
-void ProgramTextEdit::setNextLines(std::array<int, 2> lines) {
-    if (lines == nextLines_) return;
+void ProgramTextEdit::setNextLines(std::array<int, 2> lines, int follow,
+                                   std::array<bool, 2> faulted) {
+    if (lines == nextLines_ && follow == follow_ && faulted == faulted_) return;
     nextLines_ = lines;
+    follow_ = follow == 1 ? 1 : 0;
+    faulted_ = faulted;
     setViewportMargins(lineNumberAreaWidth(), 0, 0, 0);
     showNextLines();
     lineNumbers_->update();
@@ -167,13 +170,15 @@ void ProgramTextEdit::showNextLines() {
         if (!block.isValid()) continue;
         QTextEdit::ExtraSelection tint;
         tint.cursor = QTextCursor(block);
-        tint.format.setBackground(threadTint(palette(), int(thread)));
+        tint.format.setBackground(faulted_[thread] ? faultTint(palette())
+                                                   : threadTint(palette(), int(thread)));
         tint.format.setProperty(QTextFormat::FullWidthSelection, true);
         tints.append(tint);
     }
     setExtraSelections(tints);
     if (nextLines_[0] > 0 || nextLines_[1] > 0) {
-        const int shown = nextLines_[0] > 0 ? nextLines_[0] : nextLines_[1];
+        const int shown = nextLines_[size_t(follow_)] > 0 ? nextLines_[size_t(follow_)]
+                                                          : nextLines_[0] + nextLines_[1];
         const QTextBlock block = document()->findBlockByNumber(shown - 1);
         if (block.isValid()) {
             QTextCursor cursor(block);

@@ -53,7 +53,10 @@ public:
     // program thread runs next tinted, with the thread's number beside its line number (0 where
     // a thread has no line). Both are shown where the line numbers are.
     void setBreakpointLines(std::set<int> lines);
-    void setNextLines(std::array<int, 2> lines);
+    // The box scrolls to the line of the thread `follow`; a thread that stopped with a fault has
+    // its line tinted as a problem.
+    void setNextLines(std::array<int, 2> lines, int follow = 0,
+                      std::array<bool, 2> faulted = {false, false});
     const std::array<int, 2>& nextLines() const { return nextLines_; }
     // The program line (from 1) shown at a height in the margin; 0 below the last.
     int lineAt(int y) const;
@@ -77,6 +80,8 @@ private:
     ProgramHighlighter* highlighter_;
     std::set<int> breakpoints_;
     std::array<int, 2> nextLines_{0, 0};
+    std::array<bool, 2> faulted_{false, false};
+    int follow_ = 0;
 };
 
 } // namespace ui

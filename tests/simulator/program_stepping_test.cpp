@@ -114,6 +114,18 @@ TEST(ProgramStepping, RunStopsAtTheNextBreakpointOfEitherThreadAndGoesOnPastIt) 
                          {0, 4, 0, 0}, {1, 10, 1, 0}, {0, 4, 1, 1}, {0, 4, 2, 1}, {1, 10, 3, 1}}));
     EXPECT_EQ(run.v(1), 3);
     EXPECT_EQ(run.v(2), 2);
+
+    // Both threads come to a breakpoint in the same tick: each stops there in turn.
+    Stepper both("PRG 0\nSR1 = 1\nDELAY = 10\nV1 = 1\nEND\nPRG 1\nDELAY = 10\nV2 = 2\nEND\n");
+    both.setBreakpoint(4, true);
+    both.setBreakpoint(8, true);
+    both.start();
+    const Halt first = both.runFor(1'000'000);
+    const Halt second = both.runFor(1'000'000);
+    EXPECT_EQ((std::vector{first.thread, first.line, second.thread, second.line}),
+              (std::vector{0, 4, 1, 8}));
+    EXPECT_EQ(both.v(2), 0);
+    EXPECT_TRUE(both.runFor(1'000'000).ended);
 }
 
 TEST(ProgramStepping, AnInputTheUserSetsReleasesAWaitingProgram) {

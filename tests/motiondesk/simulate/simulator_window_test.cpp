@@ -48,6 +48,9 @@ TEST_F(SimulatorWindowTest, SimulateStepsTheTextOfTheMainWindowWithoutTouchingTh
     EXPECT_EQ(shown("SimModel"), "KT-210");
     EXPECT_EQ(source()->nextLines()[0], 1);
     EXPECT_EQ(shown("SimThread0State"), "Program 0: running, line 1");
+    click("SimStepBack");
+    EXPECT_EQ(shown("SimStatus"), "At the start: nothing to step back");
+    EXPECT_EQ(shown("SimThread0State"), "Program 0: running, line 1");
 
     const struct {
         int line;
@@ -79,10 +82,20 @@ TEST_F(SimulatorWindowTest, SimulateStepsTheTextOfTheMainWindowWithoutTouchingTh
 
 TEST_F(SimulatorWindowTest, ACompileErrorIsShownAsCompileShowsItAndNothingOpens) {
     EXPECT_EQ(simulate("V1 = 5\nV2 = = 3\nEND\n"), nullptr);
-    const auto messages = ui.takeMessages();
+    auto messages = ui.takeMessages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].rfind("Failed Compile!", 0), 0u) << messages[0];
     EXPECT_EQ(find<ui::ProgramTextEdit>("OrgProgram")->textCursor().selectedText(), "V2 = = 3");
+
+    // A program that compiles to more lines than the controller has slots cannot run either.
+    std::string tooLong = "WHILE 1 = 1\n";
+    for (int i = 0; i < 600; ++i)
+        tooLong += " V1 = V1 + 1\n";
+    EXPECT_EQ(simulate((tooLong + "ENDWHILE\nEND\n").c_str()), nullptr);
+    messages = ui.takeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+              "The program compiles to 2406 lines; the KT-210 has 1785 program slots.");
 }
 
 TEST_F(SimulatorWindowTest, RunStopsAtABreakpointAndAnInputTickedByTheUserReleasesAWait) {
@@ -99,6 +112,7 @@ TEST_F(SimulatorWindowTest, RunStopsAtABreakpointAndAnInputTickedByTheUserReleas
         sim->frame(33'000);
     EXPECT_EQ(shown("SimStatus"), "Stopped at the breakpoint on line 9 (program 1)");
     EXPECT_EQ(source()->nextLines()[1], 9);
+    EXPECT_EQ(source()->textCursor().blockNumber(), 8) << "the source shows program 1's line";
     EXPECT_GE(sim->simulation().state().timeUs, 500'000);
     EXPECT_EQ(variable(1), "0");
 
@@ -114,17 +128,29 @@ TEST_F(SimulatorWindowTest, RunStopsAtABreakpointAndAnInputTickedByTheUserReleas
     EXPECT_EQ(variable(2), "2");
     EXPECT_EQ(shown("SimStatus"), "No program runs any more");
     EXPECT_TRUE(enabled("SimRun"));
+
+    // Reset takes back every input, the switches too, and the boxes show it.
+    find<QCheckBox>("SimLimitPlus")->setChecked(true);
+    click("SimReset");
+    EXPECT_FALSE(ticked("SimIn2"));
+    EXPECT_FALSE(ticked("SimLimitPlus"));
+    EXPECT_EQ(sim->simulation().breakpoints(), std::set<int>{}) << "kept as they were";
 }
 
-TEST_F(SimulatorWindowTest, AFaultStopsItsThreadAtItsLineWithTheReason) {
-    simulate::SimulatorWindow* sim = simulate("V1 = 0\nV2 = 7 / V1\nEND\n");
+TEST_F(SimulatorWindowTest, AFaultStopsTheRunAtItsLineWithTheReason) {
+    simulate::SimulatorWindow* sim =
+        simulate("PRG 0\nV1 = 0\nSR1 = 1\nDELAY = 20\nV2 = 7 / V1\nEND\nPRG 1\nWHILE 1 = 1\n"
+                 " V3 = V3 + 1\nENDWHILE\nEND\n");
     ASSERT_NE(sim, nullptr);
     choose("SimSpeed", "As fast as possible");
     click("SimRun");
-    sim->frame(33'000);
-    EXPECT_EQ(shown("SimThread0State"), "Program 0: fault, line 2: division by zero");
-    EXPECT_EQ(shown("SimStatus"), "Program 0 stopped with a fault on line 2: division by zero");
-    EXPECT_EQ(source()->nextLines()[0], 2);
+    for (int frame = 0; frame < 100 && sim->simulation().running(); ++frame)
+        sim->frame(33'000);
+    EXPECT_FALSE(sim->simulation().running()) << "program 1 loops on, the run stops";
+    EXPECT_LT(sim->simulation().state().timeUs, 30'000);
+    EXPECT_EQ(shown("SimThread0State"), "Program 0: fault, line 5: division by zero");
+    EXPECT_EQ(shown("SimStatus"), "Program 0 stopped with a fault on line 5: division by zero");
+    EXPECT_EQ(source()->nextLines()[0], 5);
 }
 
 TEST_F(SimulatorWindowTest, AnotherModelRecompilesAndPlotDrawsControllerTime) {
