@@ -61,6 +61,9 @@ public:
     // value commands and programs change, the axes and the program threads. Not the slots, the
     // time source, the command log or the faults.
     void copyStateFrom(const ControllerModel& other);
+    // A copy kept for its state alone gives back the memory of its (empty) program slots; it
+    // takes no command after this.
+    void releaseSlots() { std::vector<std::string>().swap(slots_); }
 
     const ModelInfo& model() const { return *model_; }
     int firmware() const { return firmware_; }

@@ -177,52 +177,56 @@ void VirtualRun::start() {
     endOperation({Operation::Start, 0, 0, {}, {}}, before, statements);
 }
 
+namespace {
+
+// What replaying costs, in about the time of one statement: a tick of the clock costs some
+// thirty, an operation a few hundred. A checkpoint follows when replaying since the last one
+// would cost some ten milliseconds; the copies held are at most kMostCheckpoints (some 15 KB
+// each), so the history of a long run at full speed is its last thousand stretches.
+int64_t replayCost(uint64_t statements, int64_t us, std::size_t operations) {
+    return int64_t(statements) + us / ProgramInterpreter::kTickUs * 30 + 300 * int64_t(operations);
+}
+constexpr int64_t kCheckpointCost = 3'000'000;
+constexpr std::size_t kMostCheckpoints = 1000;
+// Also one every so many operations, so the log is dropped in small pieces.
+constexpr std::size_t kOperationsPerCheckpoint = 2000;
+
+} // namespace
+
+// A copy of the controller as it is now, for going back to it.
+VirtualRun::Checkpoint VirtualRun::checkpoint() const {
+    Checkpoint taken{dropped_ + log_.size(), nowUs_, passes_,
+                     std::make_unique<ControllerModel>(config_)};
+    taken.controller->copyStateFrom(*controller_);
+    taken.controller->releaseSlots();
+    return taken;
+}
+
 // The first operation after a load or a restart keeps the controller as it was before it.
 void VirtualRun::beginOperation() {
     if (!checkpoints_.empty()) return;
-    Checkpoint first{dropped_ + log_.size(), nowUs_, passes_,
-                     std::make_unique<ControllerModel>(config_)};
-    first.controller->copyStateFrom(*controller_);
-    checkpoints_.push_back(std::move(first));
+    checkpoints_.push_back(checkpoint());
     costSinceCheckpoint_ = 0;
 }
 
-// The operation goes into the log; a checkpoint follows it when replaying everything since the
-// last one would take more than a few milliseconds: a statement costs about a unit, a tick of
-// the clock a few, an operation a few hundred.
+// The operation goes into the log, a checkpoint after it when one is due; the log begins at
+// the oldest checkpoint that leaves enough to undo, and at the oldest one kept.
 void VirtualRun::endOperation(Operation operation, int64_t usBefore, uint64_t statementsBefore) {
     log_.push_back(std::move(operation));
-    costSinceCheckpoint_ +=
-        int64_t(controller_->programs().statementsExecuted() - statementsBefore) +
-        (nowUs_ - usBefore) / ProgramInterpreter::kTickUs * 4 + 200;
-    constexpr int64_t kCheckpointCost = 400'000;
-    if (costSinceCheckpoint_ >= kCheckpointCost) {
-        Checkpoint next{dropped_ + log_.size(), nowUs_, passes_,
-                        std::make_unique<ControllerModel>(config_)};
-        next.controller->copyStateFrom(*controller_);
-        checkpoints_.push_back(std::move(next));
+    costSinceCheckpoint_ += replayCost(
+        controller_->programs().statementsExecuted() - statementsBefore, nowUs_ - usBefore, 1);
+    if (costSinceCheckpoint_ >= kCheckpointCost ||
+        dropped_ + log_.size() - checkpoints_.back().at >= kOperationsPerCheckpoint) {
+        checkpoints_.push_back(checkpoint());
         costSinceCheckpoint_ = 0;
-        thinCheckpoints();
     }
-    // The log begins at the oldest checkpoint that leaves enough to undo.
     while (checkpoints_.size() > 1 &&
-           dropped_ + log_.size() - checkpoints_[1].at >= kKeptOperations) {
+           (dropped_ + log_.size() - checkpoints_[1].at >= kKeptOperations ||
+            checkpoints_.size() > kMostCheckpoints)) {
         log_.erase(log_.begin(), log_.begin() + std::ptrdiff_t(checkpoints_[1].at - dropped_));
         dropped_ = checkpoints_[1].at;
         checkpoints_.pop_front();
     }
-}
-
-// The newest checkpoints stay; among the older ones every second goes once there are many, so
-// the copies held grow with the logarithm of the run's length, not with the length.
-void VirtualRun::thinCheckpoints() {
-    constexpr std::size_t kNewest = 16, kMost = 48;
-    if (checkpoints_.size() <= kMost) return;
-    std::deque<Checkpoint> kept;
-    const std::size_t older = checkpoints_.size() - kNewest;
-    for (std::size_t i = 0; i < checkpoints_.size(); ++i)
-        if (i == 0 || i >= older || i % 2 == 0) kept.push_back(std::move(checkpoints_[i]));
-    checkpoints_ = std::move(kept);
 }
 
 Halt VirtualRun::halted(Halt halt) const {
@@ -375,9 +379,8 @@ bool VirtualRun::stepBack() {
     for (std::size_t i = from.at; i < target; ++i)
         replay(log_[i - dropped_]);
     log_.pop_back();
-    costSinceCheckpoint_ = int64_t(controller_->programs().statementsExecuted() - statements) +
-                           (nowUs_ - from.nowUs) / ProgramInterpreter::kTickUs * 4 +
-                           200 * int64_t(target - from.at);
+    costSinceCheckpoint_ = replayCost(controller_->programs().statementsExecuted() - statements,
+                                      nowUs_ - from.nowUs, target - from.at);
     return true;
 }
 

@@ -6,10 +6,10 @@
 //
 // Steps back replay: the run is deterministic, so going back is taking the controller as it was
 // at the last checkpoint before and doing again what was done after it, but the last thing. A
-// checkpoint is taken whenever a replay from the one before would cost more than a few
-// milliseconds; older checkpoints are thinned and history beyond the last kKeptOperations
-// operations is dropped, so history costs a few bytes per step and a bounded number of copies
-// of the controller, however long the run and however much the program changes.
+// checkpoint is taken whenever a replay from the one before would cost some ten milliseconds;
+// history beyond the last kKeptOperations operations, or beyond a thousand checkpoints, is
+// dropped, so history costs a few bytes per step and a bounded number of copies of the
+// controller, however long the run and however much the program changes.
 
 #include "simulator/controller_model.h"
 
@@ -127,7 +127,7 @@ private:
     void beginOperation();
     void endOperation(Operation operation, int64_t usBefore, uint64_t statementsBefore);
     void replay(const Operation& operation);
-    void thinCheckpoints();
+    Checkpoint checkpoint() const;
     bool setInput(std::string_view assignment);
     void startPrograms();
     void advanceTo(int64_t us);

@@ -142,7 +142,7 @@ TEST(ProgramStepping, AnInputTheUserSetsReleasesAWaitingProgram) {
 // Steps, runs, moves and inputs undone one by one bring back every value as it was, across the
 // checkpoints a long run leaves and beyond the history the engine keeps.
 TEST(ProgramStepping, StepBackBringsBackEveryValueAsItWas) {
-    Stepper run("HSPD = 5000\nX2000\nWHILE V100 < 200000\n V100 = V100 + 1\n"
+    Stepper run("HSPD = 5000\nX2000\nWHILE V100 < 2000000000\n V100 = V100 + 1\n"
                 " V1 = V100 * 3\n V99 = V1 - V100\n V2 = V100 % 4\n DO = V2\n V98 = V100 % 5000\n"
                 " IF V98 = 0\n  TR = 300\n ENDIF\nENDWHILE\nEND\n");
     std::vector<std::map<std::string, std::string>> seen{run.everything()};
@@ -150,7 +150,7 @@ TEST(ProgramStepping, StepBackBringsBackEveryValueAsItWas) {
     seen.push_back(run.everything());
     for (int i = 0; i < 40; ++i) {
         if (i % 3 == 0)
-            run.runFor(1000 + i * 13'000);
+            run.runFor(1000 + i * 100'000);
         else
             run.step(0);
         seen.push_back(run.everything());
