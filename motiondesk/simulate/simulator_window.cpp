@@ -158,6 +158,18 @@ QWidget* SimulatorWindow::buildToolbar() {
     row->addWidget(new QLabel("Speed", bar));
     row->addWidget(speed_);
     row->addWidget(plot);
+    // The variables the plot draws beside the axis.
+    plotVariables_ = new QLineEdit(bar);
+    plotVariables_->setObjectName("SimPlotVariables");
+    plotVariables_->setPlaceholderText("V 1, 5, 12");
+    plotVariables_->setToolTip("Up to 8 variables the plot draws over controller time");
+    plotVariables_->setMinimumWidth(fontMetrics().horizontalAdvance("V 10, 20, 30") + 16);
+    connect(plotVariables_, &QLineEdit::editingFinished, this, [this] {
+        const auto picks = ui::variablePicks(plotVariables_->text());
+        plotVariables_->setText(ui::picksText(picks));
+        if (plot_) plot_->setVariables(picks);
+    });
+    row->addWidget(plotVariables_);
     row->addStretch();
     row->addWidget(time_);
     return bar;
@@ -249,22 +261,8 @@ QWidget* SimulatorWindow::buildVariables() {
         height += variables_->verticalHeader()->sectionSizeHint(row);
     variables_->setFixedHeight(height);
 
-    plotVariables_ = new QLineEdit(box);
-    plotVariables_->setObjectName("SimPlotVariables");
-    plotVariables_->setPlaceholderText("up to 8, e.g. 1, 5, 12");
-    plotVariables_->setToolTip("The variables the plot draws over controller time");
-    connect(plotVariables_, &QLineEdit::editingFinished, this, [this] {
-        const auto picks = ui::variablePicks(plotVariables_->text());
-        plotVariables_->setText(ui::picksText(picks));
-        if (plot_) plot_->setVariables(picks);
-    });
-    auto* picks = new QHBoxLayout;
-    picks->addWidget(new QLabel("Plot variables", box));
-    picks->addWidget(plotVariables_);
-    picks->addStretch();
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(variables_);
-    layout->addLayout(picks);
     return box;
 }
 
