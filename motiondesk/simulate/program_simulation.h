@@ -71,8 +71,6 @@ public:
     const std::string& status() const { return status_; }
     // The thread to show: the one stepped last, or stopped at a breakpoint or by a fault.
     int focus() const { return focus_; }
-    // Controller time a run covers in a frame as fast as possible (for the benchmark).
-    int64_t fastChunkUs() const { return fastChunkUs_; }
     // Frames of runs so far (for the benchmark).
     uint64_t frames() const { return frames_; }
     simulator::VirtualRun& engine() { return run_; }
