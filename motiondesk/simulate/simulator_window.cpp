@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -49,11 +50,15 @@ SimulatorWindow::SimulatorWindow(ui::UserInterface& ui, const std::string& sourc
     text_->setObjectName("SimSource");
     text_->setReadOnly(true);
     text_->setProgramText(source);
-    text_->setToolTip("Click a line number to set or clear a breakpoint");
-    connect(text_, &ui::ProgramTextEdit::lineNumberClicked, this, [this](int line) {
+    text_->setToolTip("Click a line number, or press F9 on a line, to set or clear a breakpoint");
+    const auto toggle = [this](int line) {
         simulation_->toggleBreakpoint(line);
         text_->setBreakpointLines(simulation_->breakpoints());
-    });
+    };
+    connect(text_, &ui::ProgramTextEdit::lineNumberClicked, this, toggle);
+    // From the keyboard: the line of the cursor in the source.
+    connect(new QShortcut(Qt::Key_F9, this), &QShortcut::activated, this,
+            [this, toggle] { toggle(text_->textCursor().blockNumber() + 1); });
 
     // On a screen too small for all of it (a large scale) the source, the state and the
     // variables scroll; the buttons and the status line stay in sight.

@@ -151,7 +151,7 @@ std::string keysHelpText() {
         text +=
             sequence.toString(QKeySequence::PortableText).toStdString() + ": " + entry.what + "\r";
     }
-    text += "Program Simulator: F5 Run, F6 Pause, F10 Step, Shift+F10 Step back\r";
+    text += "Program Simulator: F5 Run, F6 Pause, F10 Step, Shift+F10 Step back, F9 breakpoint\r";
     text += "Tab / Shift+Tab: next / previous control; Space: press the focused button\r";
     return text;
 }
